@@ -1,0 +1,156 @@
+// The one interface through which Quellmar's core reaches Windows.
+//
+// One method per Windows function, with the same name, the same arguments, the
+// same return values and the same error codes (through GetLastError for the
+// functions that use it). The core is written line by line against these, so
+// an algorithm reads like the Windows code it stands for.
+//
+// Two implementations exist: platform/win32 (a pass-through to the real
+// functions) and platform/sim (a simulated Windows machine for tests and for
+// trying scripts on Linux). The contract tests in tests/contract run unchanged
+// against both.
+#pragma once
+
+#include "platform/WinTypes.h"
+
+namespace qm {
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // ---- Errors ----
+    virtual DWORD GetLastError() = 0;
+    virtual void SetLastError(DWORD error) = 0;
+
+    // ---- Registry (advapi32). LONG results are Win32 error codes. ----
+    virtual LONG RegOpenKeyExA(HKEY key, const char* subKey, DWORD options, REGSAM desired,
+                               HKEY* result) = 0;
+    // lpClass and security attributes are accepted for fidelity and ignored by
+    // the simulation; disposition may be null.
+    virtual LONG RegCreateKeyExA(HKEY key, const char* subKey, DWORD reserved, char* keyClass,
+                                 DWORD options, REGSAM desired, const void* securityAttributes,
+                                 HKEY* result, DWORD* disposition) = 0;
+    virtual LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD* reserved, DWORD* type,
+                                  BYTE* data, DWORD* dataSize) = 0;
+    virtual LONG RegQueryValueExW(HKEY key, const WCHAR* valueName, DWORD* reserved, DWORD* type,
+                                  BYTE* data, DWORD* dataSize) = 0;
+    virtual LONG RegSetValueExA(HKEY key, const char* valueName, DWORD reserved, DWORD type,
+                                const BYTE* data, DWORD dataSize) = 0;
+    virtual LONG RegSetValueExW(HKEY key, const WCHAR* valueName, DWORD reserved, DWORD type,
+                                const BYTE* data, DWORD dataSize) = 0;
+    virtual LONG RegDeleteValueA(HKEY key, const char* valueName) = 0;
+    virtual LONG RegDeleteKeyA(HKEY key, const char* subKey) = 0;
+    virtual LONG RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameSize,
+                               DWORD* reserved, char* keyClass, DWORD* classSize,
+                               FILETIME* lastWriteTime) = 0;
+    virtual LONG RegQueryInfoKeyA(HKEY key, char* keyClass, DWORD* classSize, DWORD* reserved,
+                                  DWORD* subKeys, DWORD* maxSubKeyLen, DWORD* maxClassLen,
+                                  DWORD* values, DWORD* maxValueNameLen, DWORD* maxValueLen,
+                                  DWORD* securityDescriptorSize, FILETIME* lastWriteTime) = 0;
+    virtual LONG RegCloseKey(HKEY key) = 0;
+
+    // ---- Private-profile (INI) functions (kernel32) ----
+    virtual DWORD GetPrivateProfileStringA(const char* section, const char* key,
+                                           const char* defaultText, char* buffer, DWORD size,
+                                           const char* fileName) = 0;
+    virtual BOOL WritePrivateProfileStringA(const char* section, const char* key,
+                                            const char* text, const char* fileName) = 0;
+
+    // ---- Files and folders (kernel32) ----
+    virtual HANDLE CreateFileA(const char* fileName, DWORD access, DWORD shareMode,
+                               const void* securityAttributes, DWORD creation, DWORD flags,
+                               HANDLE templateFile) = 0;
+    virtual BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read,
+                          void* overlapped) = 0;
+    virtual BOOL WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD* written,
+                           void* overlapped) = 0;
+    virtual DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh,
+                                 DWORD method) = 0;
+    virtual DWORD GetFileSize(HANDLE file, DWORD* sizeHigh) = 0;
+    virtual BOOL CloseHandle(HANDLE handle) = 0;
+
+    virtual HANDLE FindFirstFileA(const char* fileName, WIN32_FIND_DATAA* data) = 0;
+    virtual BOOL FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data) = 0;
+    virtual BOOL FindClose(HANDLE find) = 0;
+    virtual DWORD GetFileAttributesA(const char* fileName) = 0;
+    virtual BOOL SetFileAttributesA(const char* fileName, DWORD attributes) = 0;
+    virtual BOOL CreateDirectoryA(const char* pathName, const void* securityAttributes) = 0;
+    virtual BOOL RemoveDirectoryA(const char* pathName) = 0;
+    virtual BOOL DeleteFileA(const char* fileName) = 0;
+    virtual BOOL MoveFileA(const char* existing, const char* newName) = 0;
+    virtual BOOL MoveFileExA(const char* existing, const char* newName, DWORD flags) = 0;
+    virtual DWORD GetShortPathNameA(const char* longPath, char* shortPath, DWORD size) = 0;
+    virtual UINT GetWindowsDirectoryA(char* buffer, UINT size) = 0;
+    virtual UINT GetSystemDirectoryA(char* buffer, UINT size) = 0;
+    virtual DWORD GetTempPathA(DWORD size, char* buffer) = 0;
+    virtual DWORD GetModuleFileNameA(HMODULE module, char* buffer, DWORD size) = 0;
+    virtual DWORD GetCurrentDirectoryA(DWORD size, char* buffer) = 0;
+    virtual BOOL SetCurrentDirectoryA(const char* pathName) = 0;
+    virtual UINT SetErrorMode(UINT mode) = 0;
+    // shell32
+    virtual int SHFileOperationA(SHFILEOPSTRUCTA* operation) = 0;
+
+    // ---- System information ----
+    virtual BOOL GetUserNameA(char* buffer, DWORD* size) = 0;  // advapi32
+    virtual DWORD GetEnvironmentVariableA(const char* name, char* buffer, DWORD size) = 0;
+    virtual BOOL SetEnvironmentVariableA(const char* name, const char* value) = 0;
+    virtual BOOL GetVersionExA(OSVERSIONINFOA* info) = 0;
+    virtual void GetLocalTime(SYSTEMTIME* time) = 0;
+    virtual void GetSystemTime(SYSTEMTIME* time) = 0;
+    virtual void Sleep(DWORD milliseconds) = 0;
+
+    // ---- Processes ----
+    // Tool Help: looked up by name in kernel32 on first use; where it is
+    // missing the snapshot fails with ERROR_PROC_NOT_FOUND.
+    virtual HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) = 0;
+    virtual BOOL Process32First(HANDLE snapshot, PROCESSENTRY32* entry) = 0;
+    virtual BOOL Process32Next(HANDLE snapshot, PROCESSENTRY32* entry) = 0;
+    // PSAPI: loaded on first use; where it cannot be loaded both fail with
+    // ERROR_MOD_NOT_FOUND.
+    virtual BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD size,
+                                    DWORD* needed) = 0;
+    virtual DWORD GetModuleFileNameExA(HANDLE process, HMODULE module, char* buffer,
+                                       DWORD size) = 0;
+    // Returns 0 (no handle) on failure, as Windows does.
+    virtual HANDLE OpenProcess(DWORD access, BOOL inheritHandle, DWORD processId) = 0;
+    virtual BOOL TerminateProcess(HANDLE process, UINT exitCode) = 0;
+    virtual UINT WinExec(const char* commandLine, UINT show) = 0;
+
+    // ---- Modules ----
+    virtual HMODULE LoadLibraryA(const char* fileName) = 0;
+    virtual FARPROC GetProcAddress(HMODULE module, const char* procName) = 0;
+    virtual BOOL FreeLibrary(HMODULE module) = 0;
+
+    // ---- Text in the system code page (user32, kernel32) ----
+    virtual int CompareStringA(LCID locale, DWORD flags, const char* string1, int count1,
+                               const char* string2, int count2) = 0;
+    virtual DWORD CharUpperBuffA(char* text, DWORD length) = 0;
+    virtual int MultiByteToWideChar(UINT codePage, DWORD flags, const char* text, int count,
+                                    WCHAR* wide, int wideCount) = 0;
+
+    // ---- User interface ----
+    virtual int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) = 0;
+    // Returns a value above 32 on success, as Windows does.
+    virtual std::intptr_t ShellExecuteA(HWND owner, const char* operation, const char* file,
+                                        const char* parameters, const char* directory,
+                                        int show) = 0;
+};
+
+// The instance the core uses. Programs install theirs at start-up; tests
+// replace it for their own duration with ScopedPlatform.
+Platform& CurrentPlatform();
+void SetCurrentPlatform(Platform* platform);
+
+class ScopedPlatform {
+public:
+    explicit ScopedPlatform(Platform& platform);
+    ~ScopedPlatform();
+    ScopedPlatform(const ScopedPlatform&) = delete;
+    ScopedPlatform& operator=(const ScopedPlatform&) = delete;
+
+private:
+    Platform* previous_;
+};
+
+}  // namespace qm

@@ -1,0 +1,78 @@
+// Fault injection for the simulated machine: make any operation fail with a
+// chosen Win32 error, for one path or on the n-th call, so every failure
+// branch of the core can be tested.
+//
+// Kept on the machine instance (never global), so tests stay independent.
+// Every failable operation of SimPlatform asks Check() first, with its name
+// ("DeleteFileA") and the path of the object it acts on:
+//   files and folders   the path argument as given (the first one for moves)
+//   INI functions       the file name argument as given
+//   registry            the full path of the key acted on, root spelled out:
+//                       "HKEY_CURRENT_USER\Software\X" (for the value calls,
+//                       the key that holds the value; for open, create and
+//                       delete, the key opened, created or deleted)
+//   LoadLibraryA        the file name; WinExec the command line
+//   others              empty
+// A triggered fault makes the operation fail the way Windows reports that
+// error: the LONG result for registry calls, otherwise the failure return
+// value with the error set for GetLastError.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/WinTypes.h"
+
+namespace qm::sim {
+
+class FaultRule {
+public:
+    FaultRule(std::string operation, DWORD error);
+    // Only calls whose path equals this one (ignoring case, "/" as "\").
+    FaultRule& ForPath(std::string path);
+    // Only the n-th matching call (1-based) instead of every one.
+    FaultRule& OnCall(unsigned n);
+    // With OnCall: the n-th matching call and every one after it.
+    FaultRule& AndAfter();
+
+    const std::string& operation() const { return operation_; }
+    DWORD error() const { return error_; }
+    unsigned matched() const { return matched_; }      // calls that matched op and path
+    unsigned triggered() const { return triggered_; }  // calls this rule made fail
+
+private:
+    friend class Faults;
+    bool Applies(std::string_view operation, std::string_view path);
+
+    std::string operation_;
+    DWORD error_;
+    std::optional<std::string> path_;
+    unsigned onCall_ = 0;
+    bool andAfter_ = false;
+    unsigned matched_ = 0;
+    unsigned triggered_ = 0;
+};
+
+class Faults {
+public:
+    // Adds a rule; the reference stays valid until Clear().
+    FaultRule& Fail(std::string operation, DWORD error);
+    // The error to fail this call with, if a rule says so. The first rule
+    // added that applies wins; every rule counts the calls it matches.
+    std::optional<DWORD> Check(std::string_view operation, std::string_view path);
+    // Calls made so far of an operation, injected or not.
+    unsigned Calls(std::string_view operation) const;
+    // Calls of an operation that a rule made fail.
+    unsigned Triggered(std::string_view operation) const;
+    void Clear();
+
+private:
+    std::deque<FaultRule> rules_;
+    std::map<std::string, unsigned, std::less<>> calls_;
+    std::map<std::string, unsigned, std::less<>> triggered_;
+};
+
+}  // namespace qm::sim

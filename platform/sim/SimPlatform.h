@@ -1,0 +1,169 @@
+// A simulated Windows machine: registry, drives mapped onto host folders,
+// private-profile files, processes, modules, what the program leaves for the
+// next start, and fault injection. Used by the tests and by the command-line
+// front end to try scripts on Linux.
+//
+// The Platform methods are implemented by area:
+//   SimRegistry.cpp   the registry functions
+//   SimFiles.cpp      files, folders, short names, current directory, shell deletion
+//   SimProfile.cpp    the private-profile functions
+//   SimSystem.cpp     system information, processes, modules, text, user interface
+//   SimPlatform.cpp   construction, errors and handles
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "platform/sim/DiskStore.h"
+#include "platform/sim/Faults.h"
+#include "platform/sim/ModuleTable.h"
+#include "platform/sim/ProcessTable.h"
+#include "platform/sim/RegistryStore.h"
+#include "platform/sim/SimSettings.h"
+
+namespace qm::sim {
+
+// What the program asked Windows to do later, or showed: recorded, not run.
+struct WinExecCall {
+    std::string commandLine;
+    UINT show = 0;
+};
+struct DelayedMove {  // MoveFileExA with MOVEFILE_DELAY_UNTIL_REBOOT
+    std::string from;
+    std::string to;  // empty: delete at the next start
+};
+struct MessageBoxCall {
+    std::string text;
+    std::string caption;
+    UINT type = 0;
+};
+struct ShellExecuteCall {
+    std::string operation;
+    std::string file;
+    std::string parameters;
+};
+
+class SimPlatform : public Platform {
+public:
+    // A machine whose drives live in a fresh host folder, removed again when
+    // the machine is destroyed. The machine is empty: no folders, no keys.
+    SimPlatform();
+    // A machine whose drives live below hostRoot (drive C: in hostRoot/drive_c,
+    // as in a Wine prefix). The folder is kept.
+    explicit SimPlatform(std::filesystem::path hostRoot);
+    ~SimPlatform() override;
+    SimPlatform(const SimPlatform&) = delete;
+    SimPlatform& operator=(const SimPlatform&) = delete;
+
+    DWORD GetLastError() override;
+    void SetLastError(DWORD error) override;
+    LONG RegOpenKeyExA(HKEY key, const char* subKey, DWORD options, REGSAM desired, HKEY* result) override;
+    LONG RegCreateKeyExA(HKEY key, const char* subKey, DWORD reserved, char* keyClass, DWORD options, REGSAM desired, const void* securityAttributes, HKEY* result, DWORD* disposition) override;
+    LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD* reserved, DWORD* type, BYTE* data, DWORD* dataSize) override;
+    LONG RegQueryValueExW(HKEY key, const WCHAR* valueName, DWORD* reserved, DWORD* type, BYTE* data, DWORD* dataSize) override;
+    LONG RegSetValueExA(HKEY key, const char* valueName, DWORD reserved, DWORD type, const BYTE* data, DWORD dataSize) override;
+    LONG RegSetValueExW(HKEY key, const WCHAR* valueName, DWORD reserved, DWORD type, const BYTE* data, DWORD dataSize) override;
+    LONG RegDeleteValueA(HKEY key, const char* valueName) override;
+    LONG RegDeleteKeyA(HKEY key, const char* subKey) override;
+    LONG RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* reserved, char* keyClass, DWORD* classSize, FILETIME* lastWriteTime) override;
+    LONG RegQueryInfoKeyA(HKEY key, char* keyClass, DWORD* classSize, DWORD* reserved, DWORD* subKeys, DWORD* maxSubKeyLen, DWORD* maxClassLen, DWORD* values, DWORD* maxValueNameLen, DWORD* maxValueLen, DWORD* securityDescriptorSize, FILETIME* lastWriteTime) override;
+    LONG RegCloseKey(HKEY key) override;
+    DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* defaultText, char* buffer, DWORD size, const char* fileName) override;
+    BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* text, const char* fileName) override;
+    HANDLE CreateFileA(const char* fileName, DWORD access, DWORD shareMode, const void* securityAttributes, DWORD creation, DWORD flags, HANDLE templateFile) override;
+    BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read, void* overlapped) override;
+    BOOL WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD* written, void* overlapped) override;
+    DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method) override;
+    DWORD GetFileSize(HANDLE file, DWORD* sizeHigh) override;
+    BOOL CloseHandle(HANDLE handle) override;
+    HANDLE FindFirstFileA(const char* fileName, WIN32_FIND_DATAA* data) override;
+    BOOL FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data) override;
+    BOOL FindClose(HANDLE find) override;
+    DWORD GetFileAttributesA(const char* fileName) override;
+    BOOL SetFileAttributesA(const char* fileName, DWORD attributes) override;
+    BOOL CreateDirectoryA(const char* pathName, const void* securityAttributes) override;
+    BOOL RemoveDirectoryA(const char* pathName) override;
+    BOOL DeleteFileA(const char* fileName) override;
+    BOOL MoveFileA(const char* existing, const char* newName) override;
+    BOOL MoveFileExA(const char* existing, const char* newName, DWORD flags) override;
+    DWORD GetShortPathNameA(const char* longPath, char* shortPath, DWORD size) override;
+    UINT GetWindowsDirectoryA(char* buffer, UINT size) override;
+    UINT GetSystemDirectoryA(char* buffer, UINT size) override;
+    DWORD GetTempPathA(DWORD size, char* buffer) override;
+    DWORD GetModuleFileNameA(HMODULE module, char* buffer, DWORD size) override;
+    DWORD GetCurrentDirectoryA(DWORD size, char* buffer) override;
+    BOOL SetCurrentDirectoryA(const char* pathName) override;
+    UINT SetErrorMode(UINT mode) override;
+    int SHFileOperationA(SHFILEOPSTRUCTA* operation) override;
+    BOOL GetUserNameA(char* buffer, DWORD* size) override;
+    DWORD GetEnvironmentVariableA(const char* name, char* buffer, DWORD size) override;
+    BOOL SetEnvironmentVariableA(const char* name, const char* value) override;
+    BOOL GetVersionExA(OSVERSIONINFOA* info) override;
+    void GetLocalTime(SYSTEMTIME* time) override;
+    void GetSystemTime(SYSTEMTIME* time) override;
+    void Sleep(DWORD milliseconds) override;
+    HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) override;
+    BOOL Process32First(HANDLE snapshot, PROCESSENTRY32* entry) override;
+    BOOL Process32Next(HANDLE snapshot, PROCESSENTRY32* entry) override;
+    BOOL EnumProcessModules(HANDLE process, HMODULE* modules, DWORD size, DWORD* needed) override;
+    DWORD GetModuleFileNameExA(HANDLE process, HMODULE module, char* buffer, DWORD size) override;
+    HANDLE OpenProcess(DWORD access, BOOL inheritHandle, DWORD processId) override;
+    BOOL TerminateProcess(HANDLE process, UINT exitCode) override;
+    UINT WinExec(const char* commandLine, UINT show) override;
+    HMODULE LoadLibraryA(const char* fileName) override;
+    FARPROC GetProcAddress(HMODULE module, const char* procName) override;
+    BOOL FreeLibrary(HMODULE module) override;
+    int CompareStringA(LCID locale, DWORD flags, const char* string1, int count1, const char* string2, int count2) override;
+    DWORD CharUpperBuffA(char* text, DWORD length) override;
+    int MultiByteToWideChar(UINT codePage, DWORD flags, const char* text, int count, WCHAR* wide, int wideCount) override;
+    int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) override;
+    std::intptr_t ShellExecuteA(HWND owner, const char* operation, const char* file, const char* parameters, const char* directory, int show) override;
+
+    // ---- The simulation's own controls ----
+    Faults& faults() { return faults_; }
+    SimSettings& settings() { return settings_; }
+    RegistryStore& registry() { return registry_; }
+    DiskStore& disk() { return disk_; }
+    ProcessTable& processes() { return processes_; }
+    ModuleTable& modules() { return modules_; }
+    const std::filesystem::path& hostRoot() const { return hostRoot_; }
+
+    const std::vector<WinExecCall>& winExecCalls() const { return winExecCalls_; }
+    const std::vector<DelayedMove>& delayedMoves() const { return delayedMoves_; }
+    const std::vector<MessageBoxCall>& messageBoxes() const { return messageBoxes_; }
+    const std::vector<ShellExecuteCall>& shellExecutes() const { return shellExecutes_; }
+
+private:
+    // The error of an injected fault for this call, if any; sets nothing.
+    std::optional<DWORD> Injected(std::string_view operation, std::string_view path) {
+        return faults_.Check(operation, path);
+    }
+    // Sets the last error and gives back the value a failing call returns.
+    template <typename T>
+    T Fail(DWORD error, T result) {
+        lastError_ = error;
+        return result;
+    }
+    HANDLE NewHandle() { return nextHandle_ += 4; }
+
+    std::filesystem::path hostRoot_;
+    bool ownsHostRoot_ = false;
+    DWORD lastError_ = 0;
+    HANDLE nextHandle_ = 0x1000;
+    Faults faults_;
+    SimSettings settings_;
+    RegistryStore registry_;
+    DiskStore disk_;
+    ProcessTable processes_;
+    ModuleTable modules_;
+    std::vector<WinExecCall> winExecCalls_;
+    std::vector<DelayedMove> delayedMoves_;
+    std::vector<MessageBoxCall> messageBoxes_;
+    std::vector<ShellExecuteCall> shellExecutes_;
+};
+
+}  // namespace qm::sim

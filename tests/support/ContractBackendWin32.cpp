@@ -1,0 +1,36 @@
+// The contract suite's backend on Windows: the real system, with the scratch
+// folder inside the temporary folder of the (throw-away) Wine prefix.
+#include "platform/win32/Win32Platform.h"
+#include "tests/support/ContractFixture.h"
+
+#include <windows.h>
+
+namespace qm::test {
+
+namespace {
+
+class Win32Backend : public ContractBackend {
+public:
+    Platform& platform() override { return platform_; }
+    std::string ScratchRoot() override {
+        char temp[MAX_PATH + 1] = {};
+        ::GetTempPathA(sizeof temp, temp);
+        std::string root = std::string(temp) + "quellmar-contract";
+        ::CreateDirectoryA(root.c_str(), nullptr);
+        return root;
+    }
+    bool IsSimulated() const override { return false; }
+    bool IsWine() const override {
+        ::HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+        return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    }
+
+private:
+    win32::Win32Platform platform_;
+};
+
+}  // namespace
+
+std::unique_ptr<ContractBackend> MakeContractBackend() { return std::make_unique<Win32Backend>(); }
+
+}  // namespace qm::test

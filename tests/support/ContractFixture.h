@@ -1,0 +1,63 @@
+// The fixture of the backend contract suite. The same tests run against the
+// simulated machine on Linux and against the real Win32 backend under Wine
+// (or Windows): each test gets the platform, an empty scratch folder and an
+// empty scratch registry key, and leaves nothing behind.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/Platform.h"
+
+namespace qm::test {
+
+// What a backend provides to the fixture (one implementation per backend).
+class ContractBackend {
+public:
+    virtual ~ContractBackend() = default;
+    virtual Platform& platform() = 0;
+    // A folder (no trailing backslash) in which the test may create anything.
+    virtual std::string ScratchRoot() = 0;
+    // True on the simulated machine, where tests may use the simulation's controls.
+    virtual bool IsSimulated() const = 0;
+    // True under Wine, whose behaviour differs from Windows in a few places.
+    virtual bool IsWine() const = 0;
+};
+std::unique_ptr<ContractBackend> MakeContractBackend();
+
+class Contract : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    Platform& P() { return backend_->platform(); }
+    bool IsSimulated() const { return backend_->IsSimulated(); }
+    bool IsWine() const { return backend_->IsWine(); }
+    ContractBackend& backend() { return *backend_; }
+
+    // An empty folder for this test, full Windows path without trailing backslash.
+    const std::string& Scratch() const { return scratch_; }
+    std::string InScratch(std::string_view name) const { return scratch_ + "\\" + std::string(name); }
+    // "Software\QuellmarContract\<test>": an empty key under HKEY_CURRENT_USER.
+    const std::string& ScratchKey() const { return scratchKey_; }
+
+    // Small file helpers through the platform under test.
+    void WriteFile(const std::string& path, std::string_view bytes);
+    std::string ReadFile(const std::string& path);
+    bool FileExists(const std::string& path);
+
+private:
+    void DeleteTree(const std::string& path);
+    void DeleteKeyTree(HKEY root, const std::string& subKey);
+
+    std::unique_ptr<ContractBackend> backend_;
+    std::unique_ptr<ScopedPlatform> scoped_;
+    std::string scratch_;
+    std::string scratchKey_;
+};
+
+}  // namespace qm::test
