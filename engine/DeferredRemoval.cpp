@@ -1,0 +1,159 @@
+// After the last record: the queued files and folders deleted, files in use
+// handed to the cleanup batch file or scheduled for the next start, special
+// folders never removed.
+#include "engine/Quarn_link.h"
+
+#include <exception>
+#include <vector>
+
+#include "engine/CleanupBatch.h"
+#include "engine/WindowsFamily.h"
+#include "locations/InfoDirs.h"
+#include "locations/Paths.h"
+#include "platform/Handles.h"
+#include "platform/Platform.h"
+#include "reader/Quarn_ReadSpecialFile.h"
+
+namespace qm {
+
+namespace {
+
+constexpr const char* kRunOnceKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+
+bool WriteText(const std::string& path, const std::string& text, DWORD creation, DWORD access) {
+    Platform& p = CurrentPlatform();
+    FileHandle file(p, p.CreateFileA(path.c_str(), access, 0, nullptr, creation, FILE_ATTRIBUTE_NORMAL, 0));
+    if (!file) return false;
+    if (access == FILE_APPEND_DATA) p.SetFilePointer(file.get(), 0, nullptr, FILE_END);
+    DWORD written = 0;
+    return p.WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+           written == text.size();
+}
+
+// The RunOnce value under one root: opened, or created when missing, for writing.
+bool WriteRunOnce(HKEY root, const std::string& name, const std::string& data) {
+    Platform& p = CurrentPlatform();
+    RegKey key;
+    if (p.RegCreateKeyExA(root, kRunOnceKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
+                          key.receive(p), nullptr) != ERROR_SUCCESS)
+        return false;
+    return p.RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                            static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
+}
+
+std::string ShortForm(const std::string& path) {
+    char buffer[261] = {};
+    CurrentPlatform().GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
+    return std::string(buffer);
+}
+
+bool DeleteWithBatch(const std::string& path) {
+    const std::string batch = InfoDir.GetWindowsFolder() + "\\" + MakeUniqueName() + ".bat";
+    try {
+        if (WriteText(batch, CleanupBatchText(path), CREATE_ALWAYS, GENERIC_WRITE))
+            CurrentPlatform().WinExec(batch.c_str(), SW_HIDE);
+    } catch (const std::exception&) {
+        // The result depends on the RunOnce value alone.
+    }
+    const std::string name = ExtractFileName(batch);
+    return WriteRunOnce(HKLM, name, batch + ".bat") || WriteRunOnce(HKCU, name, batch + ".bat");
+}
+
+bool ScheduleForRestart(const std::string& path) {
+    Platform& p = CurrentPlatform();
+    if (IsWindowsNT()) {
+        const std::string shortPath = ShortForm(path);
+        return p.MoveFileExA(shortPath.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+    }
+    // The 9x family deletes what WININIT.INI's [rename] section sends to NUL.
+    char windows[261] = {};
+    p.GetWindowsDirectoryA(windows, sizeof windows);
+    const std::string ini = IncludeTrailingBackslash(windows) + "WININIT.INI";
+    std::string shortPath = ShortForm(path);
+    if (shortPath.empty()) shortPath = path;
+
+    char keys[16384] = {};
+    const DWORD length = p.GetPrivateProfileStringA("rename", nullptr, "", keys, sizeof keys, ini.c_str());
+    bool hasNul = false;
+    for (DWORD at = 0; at < length && keys[at] != '\0';) {
+        const std::string key(keys + at);
+        if (UpperCaseAZ(key) == "NUL") hasNul = true;
+        at += static_cast<DWORD>(key.size()) + 1;
+    }
+    // A second NUL= line would replace the first through the profile
+    // functions, so a further [rename] block is appended instead.
+    if (hasNul) return WriteText(ini, "[rename]\r\nNUL=" + shortPath + "\r\n", OPEN_EXISTING, FILE_APPEND_DATA);
+    return p.WritePrivateProfileStringA("rename", "NUL", shortPath.c_str(), ini.c_str()) != FALSE;
+}
+
+}  // namespace
+
+bool ForceDeleteFile(const std::string& Path, bool AtReboot) {
+    try {
+        if (!FileExists(Path)) return true;
+        if (CurrentPlatform().DeleteFileA(Path.c_str())) return true;
+        return AtReboot ? ScheduleForRestart(Path) : DeleteWithBatch(Path);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool RemoveFolderTree(const std::string& Path) {
+    const std::string path = StripTrailingBackslash(Path);
+    const std::string folders[] = {
+        InfoDir.GetWindowsFolder(),     InfoDir.GetProgramFolder(),   InfoDir.GetSystemFolder(),
+        InfoDir.GetCurrentUserName(),   InfoDir.GetProgramFilesFolder(), InfoDir.GetSystemRoot(),
+        InfoDir.GetHomeDrive(),         InfoDir.GetFontsFolder(),     InfoDir.GetDesktopFolder(),
+        InfoDir.GetCookiesFolder(),     InfoDir.GetPersonalFolder(),  InfoDir.GetSendToFolder(),
+        InfoDir.GetRecentFolder(),      InfoDir.GetStartMenuFolder(), InfoDir.GetTemplatesFolder(),
+        InfoDir.GetStartupFolder(),     InfoDir.GetLocalSettingsFolder(), InfoDir.GetProgramsFolder(),
+        InfoDir.GetTempFolder(),        InfoDir.GetFavoritesFolder(), InfoDir.GetCommonFilesFolder(),
+    };
+    const std::string upper = UpperCaseAZ(path);
+    for (const auto& folder : folders)
+        if (upper == UpperCaseAZ(folder)) return false;  // a special folder is never removed
+    if (!DirectoryExists(path)) return false;
+
+    Platform& p = CurrentPlatform();
+    const std::string from = path + std::string(2, '\0');
+    SHFILEOPSTRUCTA operation;
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI;
+    const int result = p.SHFileOperationA(&operation);
+    return result == 0 && !operation.fAnyOperationsAborted &&
+           p.GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+void RemoveModuleFile(const std::string& ModulePath) {
+    if (ModulePath.empty()) return;
+    ForceDeleteFile(ModulePath, false);
+    CurrentPlatform().Sleep(1000);
+    ForceDeleteFile(ModulePath, true);
+}
+
+void TlinkObject::ProcessPendingLists() {
+    OnProgress(nullptr, 0);
+    OnProgressMax(nullptr, FPendingFiles->Count());
+    int index = FPendingFiles->Count();
+    // From the last to the first: a sub-folder sorts after its folder.
+    for (auto it = FPendingFiles->rbegin(); it != FPendingFiles->rend(); ++it) {
+        const std::string& entry = *it;
+        OnProgress(nullptr, --index);
+        const bool deleted = ForceDeleteFile(entry, false) || ForceDeleteFile(entry, true);
+        AddReportLine(kCategoryDisk, kOperationDelete, !deleted, ExtractFileName(entry), ExtractFilePath(entry));
+        OnItemStatus(nullptr, entry, kOperationDelete, 0);
+    }
+    OnProgress(nullptr, 0);
+    OnProgressMax(nullptr, FPendingFolders->Count());
+    index = FPendingFolders->Count();
+    for (auto it = FPendingFolders->rbegin(); it != FPendingFolders->rend(); ++it) {
+        const std::string& entry = *it;
+        OnProgress(nullptr, --index);
+        RemoveFolderTree(entry);
+        AddReportLine(kCategoryDisk, kOperationDelete, DirectoryExists(entry), "", entry);
+        OnItemStatus(nullptr, entry, kOperationDelete, 0);
+    }
+}
+
+}  // namespace qm

@@ -1,0 +1,74 @@
+// The disk operations: folders created and renamed, files renamed, and files
+// and folders to delete listed (scan pass) or queued (removal pass).
+#include "engine/Quarn_link.h"
+
+#include <stdexcept>
+
+#include "locations/Paths.h"
+#include "platform/Platform.h"
+
+namespace qm {
+
+void TlinkObject::CreateFolderItem(const std::string& Path) {
+    try {
+        if (DirectoryExists(Path)) return;
+        if (FScanMode) {
+            AddItemRow(FDiskList, kCategoryDisk, "Create Folder", 2, {Path});
+            return;
+        }
+        if (!IsItemChecked(kCategoryDisk)) return;
+        if (Path.empty()) throw std::invalid_argument("no folder to create");
+        AddReportLine(kCategoryDisk, kOperationAdd, !ForceDirectories(Path), "", Path);
+    } catch (const std::exception&) {
+    }
+}
+
+void TlinkObject::DeleteFolderItem(const std::string& Path) {
+    try {
+        const std::string path = ResolveFileName(Path, true, kOperationDelete);
+        if (!DirectoryExists(path)) return;
+        if (FScanMode) {
+            AddItemRow(FDiskList, kCategoryDisk, "Delte  Folder", 2, {path});
+            return;
+        }
+        if (IsItemChecked(kCategoryDisk)) FPendingFolders->Add(path);
+    } catch (const std::exception&) {
+    }
+}
+
+void TlinkObject::EraseFileItem(const std::string& Path) {
+    try {
+        if (!FileExists(Path)) return;
+        if (FScanMode) {
+            AddItemRow(FDiskList, kCategoryDisk, "Erase File", 3, {Path});
+            return;
+        }
+        if (IsItemChecked(kCategoryDisk)) FPendingFiles->Add(Path);
+    } catch (const std::exception&) {
+    }
+}
+
+void TlinkObject::RenameFileItem(const std::string& NewPath, const std::string& OldPath) {
+    RenameItem(NewPath, OldPath, "Rename File", 3);
+}
+
+void TlinkObject::RenameFolderItem(const std::string& NewPath, const std::string& OldPath) {
+    RenameItem(NewPath, OldPath, "Rename Folder", 2);
+}
+
+void TlinkObject::RenameItem(const std::string& NewPath, const std::string& OldPath, const char* caption,
+                             int image) {
+    try {
+        if (!DirectoryExists(OldPath) && !FileExists(OldPath)) return;
+        if (FScanMode) {
+            AddItemRow(FDiskList, kCategoryDisk, caption, image, {NewPath, OldPath});
+            return;
+        }
+        if (!IsItemChecked(kCategoryDisk)) return;
+        const bool moved = CurrentPlatform().MoveFileA(OldPath.c_str(), NewPath.c_str()) != FALSE;
+        AddReportLine(kCategoryDisk, kOperationRename, !moved, ExtractFileName(NewPath), ExtractFilePath(NewPath));
+    } catch (const std::exception&) {
+    }
+}
+
+}  // namespace qm

@@ -1,0 +1,46 @@
+// What the cleanup engine and the wizard need of a list widget: the five item
+// lists and the report list. The widgets are borrowed, never owned, by the
+// engine. Rows are addressed by their index in list order.
+//
+// Implemented in memory by MemoryItemList (tests, the command-line front end)
+// and by the Win32 list view of the user interface.
+#pragma once
+
+#include <string>
+
+namespace qm {
+
+class ItemList {
+public:
+    virtual ~ItemList() = default;
+
+    // Appends a row at the end: checked, image index -1, empty caption, no
+    // sub-items. Returns its index.
+    virtual int AddRow() = 0;
+    virtual int RowCount() const = 0;
+    virtual void Clear() = 0;
+
+    virtual void SetCaption(int row, const std::string& caption) = 0;
+    virtual std::string Caption(int row) const = 0;
+    virtual void SetImageIndex(int row, int image) = 0;
+    virtual int ImageIndex(int row) const = 0;
+    virtual void AddSubItem(int row, const std::string& text) = 0;
+    virtual int SubItemCount(int row) const = 0;
+    // Throws std::out_of_range for an index that does not exist.
+    virtual std::string SubItem(int row, int index) const = 0;
+    virtual bool Checked(int row) const = 0;
+    virtual void SetChecked(int row, bool checked) = 0;
+
+    // Fits the widths of the columns to their texts.
+    virtual void FitColumns() = 0;
+
+    // The answer of visiting the rows from the first and stopping at the first
+    // one whose last sub-item equals `text`: that row's index, or -1 when no
+    // row matches or when a row without sub-items comes first (its "last
+    // sub-item" cannot be read, which ends such a visit). Implementations
+    // answer without visiting every row, so a removal pass over many items
+    // stays linear.
+    virtual int FindFirstRowByLastSubItem(const std::string& text) const = 0;
+};
+
+}  // namespace qm

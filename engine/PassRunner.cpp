@@ -1,0 +1,68 @@
+// One pass over a removal script, and the preview read.
+#include "engine/PassRunner.h"
+
+#include <exception>
+#include <memory>
+
+#include "reader/Quarn_ReadSpecialFile.h"
+
+namespace qm {
+
+PassResult RunPass(const std::string& ScriptPath, bool ScanMode, const PassLists& Lists,
+                   const PassCallbacks& Callbacks, std::string& ModulePath) {
+    PassResult result;
+    // Declared first, so the engine is freed before the reader.
+    std::unique_ptr<TReadSpecialFile> reader;
+    TlinkObject engine;
+    try {
+        reader = std::make_unique<TReadSpecialFile>(ScriptPath);
+    } catch (const std::exception& error) {
+        engine.OnError(nullptr, error.what(), 0);
+        return result;
+    }
+    result.scriptOpened = true;
+    engine.FScanMode = ScanMode;
+    if (ScanMode) engine.FHadErrors = false;
+    engine.FOnStatus = Callbacks.status;
+    engine.FOnProgress = Callbacks.progress;
+    engine.FOnProgressMax = Callbacks.progressMax;
+
+    // Each pass extracts its own copy of the module; the last pass's copy is
+    // not needed any more.
+    if (!ModulePath.empty()) ForceDeleteFile(ModulePath, false);
+    reader->ExtractModule(ModulePath);
+    engine.FModulePath = ModulePath;
+
+    engine.FRegistryList = Lists.registry;
+    engine.FDiskList = Lists.disk;
+    engine.FIniList = Lists.ini;
+    engine.FReportList = Lists.report;
+    engine.FProcessList = Lists.process;
+    engine.FServerList = Lists.server;
+    engine.ConnectReader(*reader);
+
+    reader->Read(false);
+    engine.ProcessPendingLists();
+    result.hadErrors = engine.FHadErrors;
+    if (!ScanMode) engine.FinishReport();
+    return result;
+}
+
+PreviewResult ReadPreview(const std::string& ScriptPath) {
+    PreviewResult result;
+    TlinkObject engine;
+    try {
+        TReadSpecialFile reader(ScriptPath);
+        engine.FScanMode = true;
+        reader.OnError = std::bind_front(&TlinkObject::OnError, &engine);
+        reader.OnFinished = std::bind_front(&TlinkObject::OnFinished, &engine);
+        reader.Read(true);
+        result.Description = reader.FDescription;
+        result.Ok = true;
+    } catch (const std::exception& error) {
+        engine.OnError(nullptr, error.what(), 0);
+    }
+    return result;
+}
+
+}  // namespace qm

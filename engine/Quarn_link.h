@@ -1,0 +1,237 @@
+// The cleanup engine, TlinkObject, and the unit functions of Quarn_link.
+//
+// One engine serves one pass over a removal script. It receives the reader's
+// events, tests each item (scan pass) or acts on the checked ones (removal
+// pass), and keeps the item lists' rows, the search folders, the pending
+// deletions and the report. The link between the two passes is the item
+// number written into the last column of every row.
+//
+// The operations live in files by concern:
+//   EngineCore.cpp          construction, numbering, rows, check lookup, the
+//                           event handlers, status, progress, the corrupt-
+//                           script halt
+//   SearchFolders.cpp       the search folders and bare-name resolution
+//   ServersAndProcesses.cpp COM servers and running programs
+//   RegistryOperations.cpp  registry keys and values
+//   IniOperations.cpp       INI values and sections
+//   DiskOperations.cpp      files and folders
+//   DeferredRemoval.cpp     the pending lists, ForceDeleteFile, RemoveFolderTree
+//   Report.cpp              the report lines and the module hook
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engine/ItemList.h"
+#include "engine/SortedStringList.h"
+#include "platform/WinTypes.h"
+
+namespace qm {
+
+class TReadSpecialFile;
+
+// Item categories: they select the item list, the padding of a row and the
+// report caption.
+enum : std::uint8_t {
+    kCategoryRegistry = 0,
+    kCategoryDisk = 1,
+    kCategoryIni = 2,
+    kCategoryProcess = 3,
+    kCategoryServer = 4,
+};
+
+// Operation codes of the script, and 0 for stopping a program (report only).
+enum : std::uint16_t {
+    kOperationKill = 0,
+    kOperationDelete = 1,
+    kOperationChange = 2,
+    kOperationAdd = 3,
+    kOperationRename = 7,
+    kOperationRegister = 0x44,
+    kOperationUnregister = 0x55,
+};
+
+// The status callback: a plain procedure, with no context of its own.
+using TStatusProc = void (*)(const std::string& text, const std::string& path, bool scanMode);
+// A progress callback: code and the context it was given (the wizard window).
+struct TProgressProc {
+    void (*code)(void* context, TReadSpecialFile* sender, std::int32_t value) = nullptr;
+    void* context = nullptr;
+};
+
+class TlinkObject {
+public:
+    // Builds the search folders; item number 0, empty pending lists, no errors.
+    TlinkObject();
+    ~TlinkObject();
+    TlinkObject(const TlinkObject&) = delete;
+    TlinkObject& operator=(const TlinkObject&) = delete;
+
+    // ---- Fields, in their order ----
+    std::int32_t FItemNumber = 0;
+    std::unique_ptr<std::array<std::uint8_t, 65536>> FRegData;
+    // The existing value's true byte count. Wider than the 16 bits a script's
+    // count has, so a value longer than any script data never compares equal.
+    std::uint32_t FRegDataSize = 0;
+    std::uint16_t FRegDataType = 0;
+    std::string FOwnerName;
+    std::unique_ptr<SortedStringList> FPendingFolders;
+    std::unique_ptr<SortedStringList> FPendingFiles;
+    TStatusProc FOnStatus = nullptr;
+    TProgressProc FOnProgress;
+    TProgressProc FOnProgressMax;
+    std::string FModulePath;
+    bool FScanMode = false;
+    bool FHadErrors = false;
+    std::unique_ptr<SortedStringList> FSearchFolders;
+    ItemList* FRegistryList = nullptr;  // borrowed, category 0
+    ItemList* FDiskList = nullptr;      // borrowed, category 1
+    ItemList* FIniList = nullptr;       // borrowed, category 2
+    ItemList* FReportList = nullptr;    // borrowed
+    ItemList* FProcessList = nullptr;   // borrowed, category 3
+    ItemList* FServerList = nullptr;    // borrowed, category 4
+
+    // ---- Helpers every operation uses ----
+    void BeginItem(TReadSpecialFile* Sender);
+    bool IsItemChecked(std::uint8_t category);
+    static void PadSubItems(ItemList& list, int row, std::uint8_t category);
+
+    // ---- Event handlers, one per event of the reader ----
+    void OnAddRegKey(TReadSpecialFile* Sender, const std::string& Path, bool WideName);
+    void OnDeleteRegKey(TReadSpecialFile* Sender, const std::string& Path, bool WideName);
+    void OnDeleteRegValue(TReadSpecialFile* Sender, const std::string& Path, const std::string& ValueName,
+                          std::uint16_t DataType, const std::uint8_t* Data, std::uint16_t DataSize,
+                          bool WideName);
+    void OnAddRegValue(TReadSpecialFile* Sender, const std::string& Path, const std::string& ValueName,
+                       std::uint16_t DataType, const std::uint8_t* Data, std::uint16_t DataSize,
+                       bool WideName);
+    void OnChangeRegValue(TReadSpecialFile* Sender, const std::string& Path, const std::string& ValueName,
+                          std::uint16_t DataType, const std::uint8_t* NewData, std::uint16_t NewSize,
+                          const std::uint8_t* OldData, std::uint16_t OldSize, bool WideName);
+    void OnDeleteFolder(TReadSpecialFile* Sender, const std::string& Path);
+    void OnCreateFolder(TReadSpecialFile* Sender, const std::string& Path);
+    void OnDeleteFile(TReadSpecialFile* Sender, const std::string& Path);
+    void OnAddFile(TReadSpecialFile* Sender, const std::string& Path);
+    void OnChangeFile(TReadSpecialFile* Sender, const std::string& Path, std::uint32_t Value1,
+                      std::uint32_t Value2);
+    void OnAddIniSection(TReadSpecialFile* Sender, const std::string& IniFile, const std::string& Section);
+    void OnDeleteIniSection(TReadSpecialFile* Sender, const std::string& IniFile, const std::string& Section);
+    void OnAddIniValue(TReadSpecialFile* Sender, const std::string& IniFile, const std::string& Section,
+                       const std::string& IniValueName, const std::uint8_t* NewData, std::uint16_t NewSize);
+    void OnDeleteIniValue(TReadSpecialFile* Sender, const std::string& IniFile, const std::string& Section,
+                          const std::string& IniValueName, const std::uint8_t* Data, std::uint16_t DataSize);
+    void OnChangeIniValue(TReadSpecialFile* Sender, const std::string& IniFile, const std::string& Section,
+                          const std::string& IniValueName, const std::uint8_t* NewData, std::uint16_t NewSize,
+                          const std::uint8_t* OldData, std::uint16_t OldSize);
+    // The corrupt-script halt. Sender may be null (called directly when the
+    // script cannot be opened).
+    void OnError(TReadSpecialFile* Sender, const std::string& Msg, std::int32_t RecordCount);
+    void OnProgress(TReadSpecialFile* Sender, std::int32_t Position);
+    void OnProgressMax(TReadSpecialFile* Sender, std::int32_t Maximum);
+    void OnFinished(TReadSpecialFile* Sender);
+    void OnRenameFolder(TReadSpecialFile* Sender, const std::string& NewPath, const std::string& OldPath);
+    void OnRenameFile(TReadSpecialFile* Sender, const std::string& NewPath, const std::string& OldPath);
+    void OnItemStatus(TReadSpecialFile* Sender, const std::string& Path, std::uint16_t Operation,
+                      std::uint16_t Kind);
+    void OnUnregisterServer(TReadSpecialFile* Sender, const std::string& Path);
+    void OnRegisterServer(TReadSpecialFile* Sender, const std::string& Path);
+    void OnCallModule(TReadSpecialFile* Sender, const std::string& EntryName);
+    void OnAddSearchFolder(TReadSpecialFile* Sender, const std::string& Folder);
+
+    // Connects every event of the reader to the handler of the same name.
+    void ConnectReader(TReadSpecialFile& reader);
+
+    // ---- Search folders ----
+    void AddSearchFolder(TReadSpecialFile* Sender, const std::string& Folder);
+    void AddEnvironmentFolders(const std::string& VariableName);
+    void AddProcessFolders();
+    void AddAppPathFolders();
+    std::string ResolveFileName(const std::string& Name, bool IsFolder, std::uint16_t Operation);
+
+    // ---- Servers and running programs ----
+    void RegisterServer(const std::string& Path);
+    void UnregisterServer(const std::string& Path);
+    void KillRunningProcess(const std::string& Path);
+
+    // ---- Registry ----
+    void AddRegistryKey(const std::string& Path);
+    void DeleteRegistryKey(const std::string& Path);
+    void AddRegistryValue(const std::string& Path, const std::string& ValueName, std::uint16_t DataType,
+                          const std::uint8_t* Data, std::uint16_t DataSize, bool WideName);
+    void DeleteRegistryValue(const std::string& Path, const std::string& ValueName, std::uint16_t DataType,
+                             const std::uint8_t* Data, std::uint16_t DataSize, bool WideName);
+    void ChangeRegistryValue(const std::string& Path, const std::string& ValueName, std::uint16_t DataType,
+                             const std::uint8_t* NewData, std::uint16_t NewSize, const std::uint8_t* OldData,
+                             std::uint16_t OldSize, bool WideName);
+
+    // ---- INI files ----
+    void AddIniValue(const std::string& IniFile, const std::string& Section, const std::string& IniValueName,
+                     const std::uint8_t* NewData, std::uint16_t NewSize);
+    void DeleteIniValue(const std::string& IniFile, const std::string& Section, const std::string& IniValueName,
+                        const std::uint8_t* NewData, std::uint16_t NewSize);
+    void ChangeIniValue(const std::string& IniFile, const std::string& Section, const std::string& IniValueName,
+                        const std::uint8_t* NewData, std::uint16_t NewSize, const std::uint8_t* OldData,
+                        std::uint16_t OldSize);
+    void AddIniSection(const std::string& IniFile, const std::string& Section);
+    void DeleteIniSection(const std::string& IniFile, const std::string& Section);
+
+    // ---- Files and folders ----
+    void CreateFolderItem(const std::string& Path);
+    void DeleteFolderItem(const std::string& Path);
+    void EraseFileItem(const std::string& Path);
+    void RenameFileItem(const std::string& NewPath, const std::string& OldPath);
+    void RenameFolderItem(const std::string& NewPath, const std::string& OldPath);
+
+    // ---- After the last record ----
+    void ProcessPendingLists();
+
+    // ---- Report and module hook ----
+    void AddReportLine(std::uint8_t Category, std::uint16_t Operation, bool Failed, const std::string& Name,
+                       const std::string& Path);
+    void FinishReport();
+    void CallModule(TReadSpecialFile* Sender, const std::string& EntryName);
+
+private:
+    // The search folders' sources, in their order (the constructor's list).
+    void BuildSearchFolders();
+    void RenameItem(const std::string& NewPath, const std::string& OldPath, const char* caption, int image);
+    // Appends a row to the list with its caption, image, owner and texts,
+    // pads it for the category and ends it with the item number.
+    void AddItemRow(ItemList* list, std::uint8_t category, const char* caption, int image,
+                    std::initializer_list<std::string> texts);
+    ItemList* ListOfCategory(std::uint8_t category) const;
+};
+
+// ---- Unit functions of Quarn_link ----
+
+// The registry path split into its root key (0 when the root is not known)
+// and the path below it.
+struct RegistryPathParts {
+    HKEY RootKey = 0;
+    std::string SubKey;
+};
+RegistryPathParts SplitRegistryPath(const std::string& Path);
+// Reads a value into a 65536-byte buffer, its type and its byte count (0 when
+// the value is missing or cannot be read). A value longer than the buffer
+// gives its true count and no data.
+void ReadRegistryValue(const std::string& Path, const std::string& ValueName, bool WideName,
+                       std::uint8_t* Buffer, std::uint16_t& DataType, std::uint32_t& DataSize);
+bool SameRegistryData(std::uint16_t FirstType, std::uint16_t SecondType, const std::uint8_t* FirstBlock,
+                      std::uint32_t FirstCount, const std::uint8_t* SecondBlock, std::uint32_t SecondCount);
+std::string RegistryTypeName(std::uint16_t DataType);
+bool DeleteKeyTree(HKEY Parent, const std::string& Name);
+
+bool CallRegistrationEntry(const std::string& Path, bool Register);
+bool FindProcessByFile(const std::string& Path, DWORD& ProcessId);
+std::int32_t KillProcess(const std::string& Path);
+std::string GetProcessFileName(DWORD ProcessId);
+
+bool ForceDeleteFile(const std::string& Path, bool AtReboot);
+bool RemoveFolderTree(const std::string& Path);
+// The removal of an extracted module file: delete now, wait a second, then
+// delete or schedule for the next start.
+void RemoveModuleFile(const std::string& ModulePath);
+
+}  // namespace qm

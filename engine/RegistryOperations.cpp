@@ -1,0 +1,321 @@
+// The registry operations: keys and values added, changed and deleted, with
+// their rows in the scan pass and their report lines in the removal pass.
+#include "engine/Quarn_link.h"
+
+#include <cstring>
+#include <exception>
+#include <stdexcept>
+#include <vector>
+
+#include "platform/Handles.h"
+#include "platform/Platform.h"
+
+namespace qm {
+
+namespace {
+
+constexpr REGSAM kReadWrite = KEY_READ | KEY_WRITE;  // 0x2001F
+
+struct RootName {
+    const char* name;
+    HKEY key;
+};
+constexpr RootName kRootNames[] = {
+    {"HKEY_CLASSES_ROOT", HKCR}, {"HKCR", HKCR},   {"HKEY_CURRENT_USER", HKCU}, {"HKCU", HKCU},
+    {"HKEY_LOCAL_MACHINE", HKLM}, {"HKLM", HKLM},  {"HKEY_USERS", HKU},         {"HKU", HKU},
+    {"HKEY_CURRENT_CONFIG", HKCC}, {"HKCC", HKCC},
+};
+
+std::string UpperAZ(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+// The value's data as the operation compares and writes it: its own copy of
+// the block, with a terminator counted for the three string types.
+struct WriteData {
+    std::vector<std::uint8_t> bytes;
+    std::uint32_t count = 0;
+};
+WriteData MakeWriteData(std::uint16_t dataType, const std::uint8_t* data, std::uint16_t dataSize) {
+    WriteData result;
+    const bool isString = dataType == REG_SZ || dataType == REG_EXPAND_SZ || dataType == REG_MULTI_SZ;
+    result.bytes.assign(data, data + dataSize);
+    if (isString) result.bytes.push_back(0);
+    result.count = static_cast<std::uint32_t>(result.bytes.size());
+    return result;
+}
+
+std::u16string WideText(const std::string& text) {
+    Platform& p = CurrentPlatform();
+    if (text.empty()) return {};
+    const int length = p.MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::u16string wide(static_cast<size_t>(length > 0 ? length : 0), u'\0');
+    if (length > 0) p.MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
+}
+
+// RegOpenKeyExA with the operation's access mask.
+bool OpenKey(const RegistryPathParts& parts, REGSAM access, RegKey& key) {
+    Platform& p = CurrentPlatform();
+    return p.RegOpenKeyExA(parts.RootKey, parts.SubKey.c_str(), 0, access, key.receive(p)) == ERROR_SUCCESS;
+}
+
+// RegCreateKeyExA, or the root itself for an empty sub-key.
+bool OpenOrCreateKey(const RegistryPathParts& parts, REGSAM access, RegKey& key) {
+    Platform& p = CurrentPlatform();
+    if (parts.SubKey.empty()) return OpenKey(parts, access, key);
+    return p.RegCreateKeyExA(parts.RootKey, parts.SubKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                             nullptr, key.receive(p), nullptr) == ERROR_SUCCESS;
+}
+
+// The existence test: a query with no buffer, with the 8-bit name.
+bool ValueExists(const RegKey& key, const std::string& valueName) {
+    return CurrentPlatform().RegQueryValueExA(key.get(), valueName.c_str(), nullptr, nullptr, nullptr, nullptr) ==
+           ERROR_SUCCESS;
+}
+
+LONG SetValue(const RegKey& key, const std::string& valueName, std::uint16_t dataType, const WriteData& data,
+              bool wideName) {
+    Platform& p = CurrentPlatform();
+    if (wideName) {
+        const std::u16string name = WideText(valueName);
+        return p.RegSetValueExW(key.get(), name.c_str(), 0, dataType, data.bytes.data(), data.count);
+    }
+    return p.RegSetValueExA(key.get(), valueName.c_str(), 0, dataType, data.bytes.data(), data.count);
+}
+
+// A key path naming a root itself: nothing below it but backslashes.
+bool NamesARoot(const RegistryPathParts& parts) {
+    return parts.SubKey.find_first_not_of('\\') == std::string::npos;
+}
+
+}  // namespace
+
+RegistryPathParts SplitRegistryPath(const std::string& Path) {
+    RegistryPathParts parts;
+    parts.SubKey = Path;
+    std::string rootText = Path;
+    const auto slash = Path.find('\\');
+    if (slash != std::string::npos && slash > 0) {
+        rootText = UpperAZ(Path.substr(0, slash));
+        parts.SubKey = Path.substr(slash + 1);
+    }
+    for (const auto& root : kRootNames)
+        if (rootText == root.name) parts.RootKey = root.key;
+    return parts;
+}
+
+std::string RegistryTypeName(std::uint16_t DataType) {
+    switch (DataType) {
+        case REG_SZ: return "String";
+        case REG_EXPAND_SZ: return "Expandable String";
+        case REG_BINARY: return "Binary";
+        case REG_DWORD: return "Integer";
+        case REG_MULTI_SZ: return "Multi-String";
+        case REG_RESOURCE_LIST: return "Resource-String";
+        default: return "Unknown " + std::to_string(DataType);
+    }
+}
+
+bool SameRegistryData(std::uint16_t FirstType, std::uint16_t SecondType, const std::uint8_t* FirstBlock,
+                      std::uint32_t FirstCount, const std::uint8_t* SecondBlock, std::uint32_t SecondCount) {
+    if (FirstType != SecondType || FirstCount != SecondCount) return false;
+    return FirstCount == 0 || std::memcmp(FirstBlock, SecondBlock, FirstCount) == 0;
+}
+
+void ReadRegistryValue(const std::string& Path, const std::string& ValueName, bool WideName,
+                       std::uint8_t* Buffer, std::uint16_t& DataType, std::uint32_t& DataSize) {
+    constexpr DWORD kBufferSize = 65536;
+    std::memset(Buffer, 0, kBufferSize);
+    DataSize = 0;
+    try {
+        Platform& p = CurrentPlatform();
+        RegKey key;
+        if (!OpenKey(SplitRegistryPath(Path), KEY_READ, key)) return;
+        if (!ValueExists(key, ValueName)) return;
+        const std::u16string wideName = WideName ? WideText(ValueName) : std::u16string();
+        auto query = [&](DWORD* type, BYTE* data, DWORD* size) {
+            return WideName ? p.RegQueryValueExW(key.get(), wideName.c_str(), nullptr, type, data, size)
+                            : p.RegQueryValueExA(key.get(), ValueName.c_str(), nullptr, type, data, size);
+        };
+        DWORD type = 0;
+        DWORD size = 0;
+        if (query(&type, nullptr, &size) != ERROR_SUCCESS) return;
+        DataType = static_cast<std::uint16_t>(type);
+        if (size > kBufferSize) {
+            // Longer than any script data can be: keep the count, not the data.
+            DataSize = size;
+            return;
+        }
+        DWORD got = size;
+        const LONG result = query(nullptr, Buffer, &got);
+        if (result == ERROR_SUCCESS || result == ERROR_MORE_DATA) DataSize = size;
+    } catch (const std::exception&) {
+        DataSize = 0;
+    }
+}
+
+bool DeleteKeyTree(HKEY Parent, const std::string& Name) {
+    Platform& p = CurrentPlatform();
+    {
+        RegKey key;
+        if (p.RegOpenKeyExA(Parent, Name.c_str(), 0, KEY_ALL_ACCESS, key.receive(p)) == ERROR_SUCCESS) {
+            DWORD subKeys = 0;
+            DWORD longest = 0;
+            if (p.RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subKeys, &longest, nullptr, nullptr,
+                                   nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+                // From the highest index down, so the indexes of the rest stay put.
+                for (DWORD i = subKeys; i-- > 0;) {
+                    std::vector<char> name(longest + 1, '\0');
+                    DWORD nameSize = longest + 1;
+                    if (p.RegEnumKeyExA(key.get(), i, name.data(), &nameSize, nullptr, nullptr, nullptr,
+                                        nullptr) == ERROR_SUCCESS)
+                        DeleteKeyTree(key.get(), std::string(name.data(), nameSize));
+                }
+            }
+        }
+    }
+    return p.RegDeleteKeyA(Parent, Name.c_str()) == ERROR_SUCCESS;
+}
+
+void TlinkObject::AddRegistryKey(const std::string& Path) {
+    try {
+        const RegistryPathParts parts = SplitRegistryPath(Path);
+        if (FScanMode) {
+            RegKey key;
+            if (!OpenKey(parts, kReadWrite, key))
+                AddItemRow(FRegistryList, kCategoryRegistry, "Add regsitry Key", 0, {Path, "", "KEY"});
+            return;
+        }
+        if (!IsItemChecked(kCategoryRegistry)) return;
+        RegKey key;
+        AddReportLine(kCategoryRegistry, kOperationAdd, !OpenOrCreateKey(parts, kReadWrite, key), "", Path);
+    } catch (const std::exception&) {
+    }
+}
+
+void TlinkObject::DeleteRegistryKey(const std::string& Path) {
+    try {
+        const RegistryPathParts parts = SplitRegistryPath(Path);
+        // A path naming a whole root key is never listed nor emptied.
+        if (NamesARoot(parts)) return;
+        if (FScanMode) {
+            RegKey key;
+            if (OpenKey(parts, KEY_ALL_ACCESS, key))
+                AddItemRow(FRegistryList, kCategoryRegistry, "Delete regsitry Key", 0, {Path, "", "KEY"});
+            return;
+        }
+        if (!IsItemChecked(kCategoryRegistry)) return;
+        bool failed = true;
+        try {
+            DeleteKeyTree(parts.RootKey, parts.SubKey);
+            RegKey key;
+            failed = OpenKey(parts, KEY_ALL_ACCESS, key);
+        } catch (const std::exception&) {
+        }
+        AddReportLine(kCategoryRegistry, kOperationDelete, failed, "", Path);
+    } catch (const std::exception&) {
+    }
+}
+
+void TlinkObject::AddRegistryValue(const std::string& Path, const std::string& ValueName, std::uint16_t DataType,
+                                   const std::uint8_t* Data, std::uint16_t DataSize, bool WideName) {
+    try {
+        const RegistryPathParts parts = SplitRegistryPath(Path);
+        const WriteData data = MakeWriteData(DataType, Data, DataSize);
+        if (FScanMode) {
+            bool listed = true;
+            {
+                RegKey key;
+                if (OpenKey(parts, kReadWrite, key) && ValueExists(key, ValueName)) {
+                    ReadRegistryValue(Path, ValueName, WideName, FRegData->data(), FRegDataType, FRegDataSize);
+                    listed = !SameRegistryData(DataType, FRegDataType, data.bytes.data(), data.count,
+                                               FRegData->data(), FRegDataSize);
+                }
+            }
+            if (listed)
+                AddItemRow(FRegistryList, kCategoryRegistry, "Add new regsitry value", 1,
+                           {Path, ValueName, RegistryTypeName(DataType)});
+            return;
+        }
+        if (!IsItemChecked(kCategoryRegistry)) return;
+        bool failed = true;
+        try {
+            RegKey key;
+            if (!OpenOrCreateKey(parts, kReadWrite, key)) throw std::runtime_error("Open Key error");
+            failed = SetValue(key, ValueName, DataType, data, WideName) != ERROR_SUCCESS;
+        } catch (const std::exception&) {
+        }
+        AddReportLine(kCategoryRegistry, kOperationAdd, failed, ValueName, Path);
+    } catch (const std::exception&) {
+    }
+}
+
+void TlinkObject::ChangeRegistryValue(const std::string& Path, const std::string& ValueName,
+                                      std::uint16_t DataType, const std::uint8_t* NewData, std::uint16_t NewSize,
+                                      const std::uint8_t* OldData, std::uint16_t OldSize, bool WideName) {
+    try {
+        const RegistryPathParts parts = SplitRegistryPath(Path);
+        const WriteData data = MakeWriteData(DataType, NewData, NewSize);
+        if (FScanMode) {
+            bool listed = false;
+            {
+                RegKey key;
+                if (OpenKey(parts, kReadWrite, key) && ValueExists(key, ValueName)) {
+                    ReadRegistryValue(Path, ValueName, WideName, FRegData->data(), FRegDataType, FRegDataSize);
+                    // Listed only when the value holds exactly the old data, not the new.
+                    listed = !SameRegistryData(DataType, FRegDataType, data.bytes.data(), data.count,
+                                               FRegData->data(), FRegDataSize) &&
+                             SameRegistryData(DataType, FRegDataType, OldData, OldSize, FRegData->data(),
+                                              FRegDataSize);
+                }
+            }
+            if (listed)
+                AddItemRow(FRegistryList, kCategoryRegistry, "Change existing regsitry value", 1,
+                           {Path, ValueName, RegistryTypeName(DataType)});
+            return;
+        }
+        if (!IsItemChecked(kCategoryRegistry)) return;
+        bool failed = true;
+        try {
+            RegKey key;
+            if (!OpenOrCreateKey(parts, kReadWrite, key)) throw std::runtime_error("Open Key error");
+            failed = SetValue(key, ValueName, DataType, data, WideName) != ERROR_SUCCESS;
+        } catch (const std::exception&) {
+        }
+        AddReportLine(kCategoryRegistry, kOperationChange, failed, ValueName, Path);
+    } catch (const std::exception&) {
+    }
+}
+
+void TlinkObject::DeleteRegistryValue(const std::string& Path, const std::string& ValueName,
+                                      std::uint16_t DataType, const std::uint8_t*, std::uint16_t, bool) {
+    try {
+        const RegistryPathParts parts = SplitRegistryPath(Path);
+        if (FScanMode) {
+            RegKey key;
+            if (OpenKey(parts, kReadWrite, key) && ValueExists(key, ValueName))
+                AddItemRow(FRegistryList, kCategoryRegistry, "Delete regsitry value", 1,
+                           {Path, ValueName, RegistryTypeName(DataType)});
+            return;
+        }
+        if (!IsItemChecked(kCategoryRegistry)) return;
+        bool failed = true;
+        try {
+            RegKey key;
+            if (!OpenKey(parts, kReadWrite, key)) {
+                failed = false;  // the key is gone: nothing left to delete
+            } else {
+                CurrentPlatform().RegDeleteValueA(key.get(), ValueName.c_str());
+                failed = ValueExists(key, ValueName);
+            }
+        } catch (const std::exception&) {
+        }
+        AddReportLine(kCategoryRegistry, kOperationDelete, failed, ValueName, Path);
+    } catch (const std::exception&) {
+    }
+}
+
+}  // namespace qm

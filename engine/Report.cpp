@@ -1,0 +1,98 @@
+// The report lines of a removal pass, "Noting to do..." for an empty report,
+// and the module hook: calling an entry point of the script's own module.
+#include "engine/Quarn_link.h"
+
+#include <exception>
+
+#include "platform/Handles.h"
+#include "platform/Platform.h"
+#include "reader/Quarn_ReadSpecialFile.h"
+
+namespace qm {
+
+namespace {
+
+struct CategoryLook {
+    const char* caption;
+    int image;
+};
+constexpr CategoryLook kCategoryLooks[] = {
+    {"Registry", 0}, {"Disk", 8}, {"INI", 4}, {"Process ", 6}, {"Server ", 9},
+};
+constexpr int kFailedImage = 7;
+
+const char* OperationWord(std::uint16_t operation) {
+    switch (operation) {
+        case kOperationKill: return "Kill ";
+        case kOperationDelete: return "Delete ";
+        case kOperationChange: return "Change ";
+        case kOperationAdd: return "Add ";
+        case kOperationRename: return "Rename ";
+        case kOperationRegister: return "Register ";
+        case kOperationUnregister: return "Unregister ";
+        default: return nullptr;
+    }
+}
+
+// The entry point of a script's module: stdcall, one argument, the address of
+// a variable that holds the reader.
+#if defined(_WIN32) && !defined(_WIN64)
+using ModuleEntry = void(__stdcall*)(TReadSpecialFile** reader);
+#else
+using ModuleEntry = void (*)(TReadSpecialFile** reader);
+#endif
+
+}  // namespace
+
+void TlinkObject::AddReportLine(std::uint8_t Category, std::uint16_t Operation, bool Failed,
+                                const std::string& Name, const std::string& Path) {
+    if (Failed) FHadErrors = true;
+    if (FReportList == nullptr) return;
+    ItemList& report = *FReportList;
+    const int row = report.AddRow();
+    if (Category <= kCategoryServer) {
+        report.SetCaption(row, kCategoryLooks[Category].caption);
+        report.SetImageIndex(row, kCategoryLooks[Category].image);
+    } else {
+        report.SetCaption(row, "");
+        report.SetImageIndex(row, -1);
+    }
+    const char* word = OperationWord(Operation);
+    report.AddSubItem(row, word == nullptr ? std::string() : std::string(Failed ? "Error " : "") + word);
+    report.AddSubItem(row, Path);
+    report.AddSubItem(row, Name);
+    if (Failed) report.SetImageIndex(row, kFailedImage);
+}
+
+void TlinkObject::FinishReport() {
+    if (FReportList == nullptr) return;
+    if (FReportList->RowCount() == 0) FReportList->SetCaption(FReportList->AddRow(), "Noting to do...");
+    FReportList->FitColumns();
+}
+
+void TlinkObject::CallModule(TReadSpecialFile* Sender, const std::string& EntryName) {
+    if (FModulePath.empty()) return;
+    Platform& p = CurrentPlatform();
+    ModuleHandle module(p, p.LoadLibraryA(FModulePath.c_str()));
+    if (!module) return;
+    const FARPROC entry = p.GetProcAddress(module.get(), EntryName.c_str());
+    if (entry == nullptr || Sender == nullptr) return;
+    try {
+        TReadSpecialFile* reader = Sender;
+        reinterpret_cast<ModuleEntry>(entry)(&reader);
+
+        // The module listing file: the search folders, one per line.
+        const std::string listing = "c:\\" + std::to_string(FSearchFolders->Count()) + EntryName + "__2___.txt";
+        FileHandle file(p, p.CreateFileA(listing.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, 0));
+        if (!file) return;
+        std::string text;
+        for (const auto& folder : *FSearchFolders) text += folder + "\r\n";
+        DWORD written = 0;
+        p.WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    } catch (...) {
+        // Whatever the module raises stays inside this record.
+    }
+}
+
+}  // namespace qm

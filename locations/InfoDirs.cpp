@@ -1,0 +1,241 @@
+// The cached special folders and the expansion of path variables.
+#include "locations/InfoDirs.h"
+
+#include <stdexcept>
+#include <vector>
+
+#include "locations/Paths.h"
+#include "platform/Handles.h"
+#include "platform/Platform.h"
+
+namespace qm {
+
+TinfoDir InfoDir;
+
+namespace {
+
+constexpr const char* kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+// A Windows folder call into a zeroed buffer of 261 bytes, given a size of
+// 260; the text runs to the first zero byte, so a failed call gives "".
+template <typename Call>
+std::string ReadFolderCall(Call&& call) {
+    char buffer[261] = {};
+    call(buffer);
+    return std::string(buffer);
+}
+
+std::string ReadTempPath() {
+    return ReadFolderCall([](char* b) { CurrentPlatform().GetTempPathA(260, b); });
+}
+
+// Case-insensitive replacement of every occurrence, left to right, without
+// overlap; the inserted text is not searched again.
+std::string ReplaceAllIgnoreCase(const std::string& text, const std::string& pattern,
+                                 const std::string& replacement) {
+    const std::string upperText = AnsiUpperCase(text);
+    const std::string upperPattern = AnsiUpperCase(pattern);
+    std::string result;
+    std::string::size_type from = 0;
+    for (;;) {
+        const auto at = upperText.find(upperPattern, from);
+        if (at == std::string::npos) break;
+        result.append(text, from, at - from);
+        result += replacement;
+        from = at + upperPattern.size();
+    }
+    result.append(text, from, std::string::npos);
+    return result;
+}
+
+}  // namespace
+
+enum TinfoDir::Source : int {
+    kWindows, kSystem, kTemp, kProgram, kUserName, kSystemRoot, kProgramFiles, kCommonFiles,
+    kHomePath, kHomeDrive, kAppData, kCookies, kDesktop, kFavorites, kFonts, kLocalSettings,
+    kPersonal, kPrograms, kRecent, kSendTo, kStartMenu, kStartup, kTemplates
+};
+
+void TinfoDir::ClearCache() {
+    for (auto& entry : cache_) entry = Cached{};
+}
+
+template <typename Reader>
+std::string TinfoDir::Get(int source, Reader&& readSource) {
+    Cached& entry = cache_[static_cast<size_t>(source)];
+    if (!entry.read) {
+        entry.text = readSource();
+        entry.read = true;
+    }
+    return entry.text;
+}
+
+std::string TinfoDir::GetWindowsFolder() {
+    return Get(kWindows, [] {
+        return StripTrailingBackslash(ReadFolderCall([](char* b) { CurrentPlatform().GetWindowsDirectoryA(b, 260); }));
+    });
+}
+
+std::string TinfoDir::GetSystemFolder() {
+    return Get(kSystem, [] {
+        return StripTrailingBackslash(ReadFolderCall([](char* b) { CurrentPlatform().GetSystemDirectoryA(b, 260); }));
+    });
+}
+
+std::string TinfoDir::GetTempFolder() {
+    return Get(kTemp, [] { return StripTrailingBackslash(ReadTempPath()); });
+}
+
+std::string TinfoDir::GetProgramFolder() {
+    return Get(kProgram, [] {
+        const std::string program =
+            ReadFolderCall([](char* b) { CurrentPlatform().GetModuleFileNameA(0, b, 260); });
+        return StripTrailingBackslash(ExtractFilePath(program));
+    });
+}
+
+std::string TinfoDir::GetCurrentUserName() {
+    return Get(kUserName, [] {
+        Platform& p = CurrentPlatform();
+        DWORD size = 0;
+        p.GetUserNameA(nullptr, &size);  // learns the size, zero included
+        if (size == 0) return std::string();
+        std::vector<char> buffer(size + 1, '\0');
+        if (!p.GetUserNameA(buffer.data(), &size)) return std::string();
+        return std::string(buffer.data());
+    });
+}
+
+#define QM_REGISTRY_FOLDER(Getter, Slot, Root, Key, Value) \
+    std::string TinfoDir::Getter() {                         \
+        return Get(Slot, [] { return StripTrailingBackslash(ReadRegistryString(Root, Key, Value)); }); \
+    }
+
+QM_REGISTRY_FOLDER(GetSystemRoot, kSystemRoot, HKLM, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "SystemRoot")
+QM_REGISTRY_FOLDER(GetProgramFilesFolder, kProgramFiles, HKLM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir")
+QM_REGISTRY_FOLDER(GetCommonFilesFolder, kCommonFiles, HKLM, "Software\\Microsoft\\Windows\\CurrentVersion", "CommonFilesDir")
+QM_REGISTRY_FOLDER(GetHomePath, kHomePath, HKCU, "Volatile Environment", "HOMEPATH")
+QM_REGISTRY_FOLDER(GetHomeDrive, kHomeDrive, HKCU, "Volatile Environment", "HOMEDRIVE")
+QM_REGISTRY_FOLDER(GetAppDataFolder, kAppData, HKCU, kShellFolders, "AppData")
+QM_REGISTRY_FOLDER(GetCookiesFolder, kCookies, HKCU, kShellFolders, "Cookies")
+QM_REGISTRY_FOLDER(GetDesktopFolder, kDesktop, HKCU, kShellFolders, "Desktop")
+QM_REGISTRY_FOLDER(GetFavoritesFolder, kFavorites, HKCU, kShellFolders, "Favorites")
+QM_REGISTRY_FOLDER(GetFontsFolder, kFonts, HKCU, kShellFolders, "Fonts")
+QM_REGISTRY_FOLDER(GetLocalSettingsFolder, kLocalSettings, HKCU, kShellFolders, "Local Settings")
+QM_REGISTRY_FOLDER(GetPersonalFolder, kPersonal, HKCU, kShellFolders, "Personal")
+QM_REGISTRY_FOLDER(GetProgramsFolder, kPrograms, HKCU, kShellFolders, "Programs")
+QM_REGISTRY_FOLDER(GetRecentFolder, kRecent, HKCU, kShellFolders, "Recent")
+QM_REGISTRY_FOLDER(GetSendToFolder, kSendTo, HKCU, kShellFolders, "SendTo")
+QM_REGISTRY_FOLDER(GetStartMenuFolder, kStartMenu, HKCU, kShellFolders, "Start Menu")
+QM_REGISTRY_FOLDER(GetStartupFolder, kStartup, HKCU, kShellFolders, "Startup")
+QM_REGISTRY_FOLDER(GetTemplatesFolder, kTemplates, HKCU, kShellFolders, "Templates")
+
+#undef QM_REGISTRY_FOLDER
+
+std::string TinfoDir::ExpandVariables(const std::string& path) {
+    // Every folder is fetched whether or not its variable occurs, so the first
+    // call reads (and caches) all of these sources.
+    const std::pair<const char*, std::string> steps[] = {
+        {"file://", ""},
+        {"%appdata%", GetAppDataFolder()},
+        {"%win%", GetWindowsFolder()},
+        {"%windir%", GetWindowsFolder()},
+        {"%username%", GetCurrentUserName()},
+        {"%ALLUSERSPROFILE%", ParentFolder(GetStartMenuFolder())},
+        {"%USERPROFILE%", GetHomePath()},
+        {"%progfiles%", GetProgramFilesFolder()},
+        {"%programfiles%", GetProgramFilesFolder()},
+        {"@%SystemRoot%", GetSystemRoot()},
+        {"%systemroot%", GetSystemRoot()},
+        {"%homepath%", GetHomePath()},
+        {"%homedrive%", GetHomeDrive()},
+        {"%system%", GetSystemFolder()},
+        {"%system32%", GetSystemFolder()},
+        {"\"", ""},
+    };
+    std::string result = path;
+    for (const auto& [pattern, replacement] : steps) result = ReplaceAllIgnoreCase(result, pattern, replacement);
+    return result;
+}
+
+std::string TinfoDir::GetSafeTempFolder() {
+    const std::string fallbackTail = ":\\WINDOWS\\TEMP\\";
+    std::string candidate = IncludeTrailingBackslash(ToShortPath(StripTrailingBackslash(ReadTempPath())));
+    const std::string windowsText = IncludeTrailingBackslash(ToShortPath(GetWindowsFolder()));
+    candidate = CanonicalFolder(candidate);
+
+    char current[261] = {};
+    CurrentPlatform().GetCurrentDirectoryA(260, current);
+    const std::string currentText = IncludeTrailingBackslash(ToShortPath(current));
+
+    char drive = 'C';
+    const std::string windowsDrive = ExtractFileDrive(windowsText);
+    if (!windowsDrive.empty()) {
+        const char letter = UpperCaseAZ(windowsDrive.substr(0, 1))[0];
+        if (letter >= 'C' && letter <= 'Z') drive = letter;
+    }
+    const std::string fallback = std::string(1, drive) + fallbackTail;
+
+    if (UpperCaseAZ(candidate) == UpperCaseAZ(windowsText)) candidate += "TEMP\\";
+    if (UpperCaseAZ(candidate) == UpperCaseAZ(currentText)) candidate = fallback;
+    if (candidate.size() <= 4 || candidate.compare(1, 2, ":\\") != 0) candidate = fallback;
+    if (candidate.find("..") != std::string::npos) candidate = fallback;
+    if (!DirectoryExists(candidate)) ForceDirectories(candidate);
+    candidate.pop_back();
+    return candidate;
+}
+
+std::string StripTrailingBackslash(const std::string& text) {
+    if (!text.empty() && text.back() == '\\') return text.substr(0, text.size() - 1);
+    return text;
+}
+
+std::string ReadRegistryString(HKEY root, const std::string& keyPath, const std::string& valueName) {
+    Platform& p = CurrentPlatform();
+    RegKey key;
+    if (p.RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, key.receive(p)) != ERROR_SUCCESS) return {};
+    DWORD type = 0;
+    DWORD size = 0;
+    if (p.RegQueryValueExA(key.get(), valueName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return {};
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return {};
+    std::vector<BYTE> data(size + 1, 0);
+    if (p.RegQueryValueExA(key.get(), valueName.c_str(), nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
+        return {};
+    // The text as stored, up to its terminator.
+    return std::string(reinterpret_cast<const char*>(data.data()));
+}
+
+std::string ToShortPath(const std::string& folder) {
+    std::string path = folder.empty() ? IncludeTrailingBackslash(InfoDir.GetProgramFolder()) : folder;
+    try {
+        if (!DirectoryExists(path) && !ForceDirectories(path)) return path;
+        Platform& p = CurrentPlatform();
+        const DWORD needed = p.GetShortPathNameA(path.c_str(), nullptr, 0);
+        if (needed == 0) return path;
+        std::vector<char> buffer(needed + 1, '\0');
+        const DWORD length = p.GetShortPathNameA(path.c_str(), buffer.data(), needed);
+        if (length == 0 || length >= buffer.size()) return path;
+        return std::string(buffer.data(), length);
+    } catch (const std::exception&) {
+        return path;
+    }
+}
+
+std::string CanonicalFolder(const std::string& folder) {
+    if (!DirectoryExists(folder)) return {};
+    Platform& p = CurrentPlatform();
+    char remembered[261] = {};
+    p.GetCurrentDirectoryA(260, remembered);
+    if (!p.SetCurrentDirectoryA(folder.c_str()))
+        throw std::runtime_error("I/O error " + std::to_string(p.GetLastError()));
+    char inside[261] = {};
+    p.GetCurrentDirectoryA(260, inside);
+    if (!p.SetCurrentDirectoryA(remembered))
+        throw std::runtime_error("I/O error " + std::to_string(p.GetLastError()));
+    return IncludeTrailingBackslash(inside);
+}
+
+std::string ParentFolder(const std::string& path) { return StripTrailingBackslash(ExtractFilePath(path)); }
+
+}  // namespace qm
