@@ -1,0 +1,285 @@
+// The wizard window's logic.
+#include "shell/Quarn_Main.h"
+
+#include <algorithm>
+
+#include "engine/PassRunner.h"
+#include "engine/ProgramEnd.h"
+#include "engine/Quarn_link.h"
+#include "locations/Paths.h"
+#include "platform/Handles.h"
+#include "platform/Platform.h"
+
+namespace qm {
+
+namespace {
+
+// The wizard window of this run: ShowOperationStatus is a plain procedure
+// with no context, so it finds the window here.
+TFQuarnUninstall* g_wizard = nullptr;
+WizardView* g_view = nullptr;
+
+const char* const kDialogFilter = "All anti-malware files|*.malware";
+const char* const kDialogTitle = "Alege Fisierul care sa-l Uninstall";
+
+std::string ProgramFolder() {
+    char buffer[261] = {};
+    CurrentPlatform().GetModuleFileNameA(0, buffer, 260);
+    return ExtractFilePath(buffer);
+}
+
+std::string LowerCaseAZ(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    return text;
+}
+
+// The lists in the order the choice page visits them, with their tabs and
+// their lines in lbFound.
+struct ChoiceList {
+    Widget list;
+    Widget tab;
+    const char* line;
+};
+constexpr ChoiceList kChoiceOrder[] = {
+    {Widget::AdvRuning, Widget::TeTabRunProcess, "=> Runing Process \r"},
+    {Widget::AdvServers, Widget::TeTabServers, "=> Servers \r"},
+    {Widget::AdvListIni, Widget::TeTabIni, "=> INI \r"},
+    {Widget::AdvListDisck, Widget::TeTabDisck, "=> Disk \r"},
+    {Widget::AdvListREG, Widget::TeTabReg, "=> Registry \r"},
+};
+
+void Progress(void* context, TReadSpecialFile*, std::int32_t value) {
+    static_cast<TFQuarnUninstall*>(context)->FormProgress(nullptr, value);
+}
+
+void ProgressMax(void* context, TReadSpecialFile*, std::int32_t value) {
+    static_cast<TFQuarnUninstall*>(context)->FormProgressMax(nullptr, value);
+}
+
+}  // namespace
+
+void ShowOperationStatus(const std::string& text, const std::string& path, bool scanMode) {
+    if (g_view == nullptr) return;
+    g_view->SetCaption(scanMode ? Widget::Loperation : Widget::LUninstalloperation, text);
+    g_view->SetCaption(scanMode ? Widget::advLStatusDetect : Widget::advLStatusUninstal, path);
+    g_view->ProcessMessages();
+}
+
+TFQuarnUninstall::TFQuarnUninstall(WizardView& view) : view_(view) {
+    g_wizard = this;
+    g_view = &view;
+}
+
+TFQuarnUninstall::~TFQuarnUninstall() {
+    if (g_wizard == this) {
+        g_wizard = nullptr;
+        g_view = nullptr;
+    }
+}
+
+void TFQuarnUninstall::FormCreate(const std::vector<std::string>& arguments) {
+    modulePath_.clear();
+    view_.ShowPage(kPagePreclama);
+    view_.SetCaption(Widget::lbFound, "");
+
+    const std::string programFolder = ProgramFolder();
+    std::string candidate = IncludeTrailingBackslash(programFolder) + "all.malware";
+    if (!FileExists(candidate)) candidate = arguments.empty() ? std::string() : arguments[0];
+    if (!FileExists(candidate) && LowerCaseAZ(ExtractFileExt(candidate)) != ".malware") {
+        const auto chosen = view_.ChooseScript(programFolder, kDialogFilter, kDialogTitle);
+        if (!chosen) {
+            RequestProgramEnd();
+            return;
+        }
+        candidate = *chosen;
+    }
+    scriptPath_ = candidate;
+    if (FileExists(scriptPath_)) {
+        PreviewRead();
+        view_.AnchorPages();
+    }
+}
+
+void TFQuarnUninstall::PreviewRead() {
+    const PreviewResult preview = ReadPreview(scriptPath_);
+    if (!preview.Ok) return;  // the halt has run; Next stays disabled
+    view_.LoadDescription(preview.Description);
+    view_.SetEnabled(Widget::bNext, true);
+}
+
+void TFQuarnUninstall::bNextClick() {
+    switch (view_.PageIndex()) {
+        case kPagePreclama:
+            view_.SetEnabled(Widget::bBack, true);
+            view_.ShowPage(kPagePDescriere);
+            break;
+        case kPagePDescriere:
+            RestoreAboutBlank();
+            view_.SetCaption(Widget::lbFound, "");
+            view_.ShowPage(kPagePDetectie);
+            view_.SetEnabled(Widget::bNext, true);
+            Scan(true);
+            if (view_.List(Widget::AdvListREG).RowCount() == 0 && view_.List(Widget::AdvListDisck).RowCount() == 0 &&
+                view_.List(Widget::AdvListIni).RowCount() == 0 && view_.List(Widget::AdvServers).RowCount() == 0) {
+                view_.SetEnabled(Widget::bBack, true);
+                view_.SetEnabled(Widget::bNext, false);
+                view_.ShowPage(kPagePspecial);
+                return;
+            }
+            view_.ShowPage(kPagePAlegere);
+            if (view_.Checked(Widget::rbAuto)) {
+                bNextClick();  // automatic: the removal starts at once
+                return;
+            }
+            ShowChoice();
+            break;
+        case kPagePAlegere:
+            view_.SetEnabled(Widget::bNext, false);
+            view_.SetEnabled(Widget::bBack, false);
+            view_.ShowPage(kPagePDezinstalare);
+            view_.ProcessMessages();
+            Scan(false);
+            view_.ProcessMessages();
+            view_.SetEnabled(Widget::bBack, true);
+            view_.SetEnabled(Widget::bNext, false);
+            view_.ShowPage(kPagePRaport);
+            break;
+        default:
+            break;
+    }
+}
+
+void TFQuarnUninstall::ShowChoice() {
+    std::string found = "Found entry in \r";
+    // Every list with rows activates its tab in turn, so the first non-empty
+    // one of registry, disk, INI, servers, processes ends up active.
+    for (const auto& choice : kChoiceOrder) {
+        ItemList& list = view_.List(choice.list);
+        if (list.RowCount() == 0) {
+            view_.SetTabVisible(choice.tab, false);
+            continue;
+        }
+        found += choice.line;
+        list.FitColumns();
+        view_.SetTabVisible(choice.tab, true);
+        view_.ActivateTab(choice.tab);
+    }
+    view_.SetCaption(Widget::lbFound, found);
+}
+
+void TFQuarnUninstall::bBackClick() {
+    if (view_.PageIndex() == kPagePDescriere) {
+        view_.SetEnabled(Widget::bBack, false);
+        view_.SetEnabled(Widget::bNext, true);
+        view_.ShowPage(kPagePreclama);
+        return;
+    }
+    view_.SetEnabled(Widget::bBack, true);
+    view_.SetEnabled(Widget::bNext, true);
+    view_.ShowPage(kPagePDescriere);
+}
+
+void TFQuarnUninstall::bRetryClick() {
+    view_.ShowPage(kPagePDescriere);
+    bNextClick();
+}
+
+namespace {
+
+Widget* ListOfTag(int tag) {
+    static Widget lists[] = {Widget::AdvListREG, Widget::AdvListDisck, Widget::AdvListIni, Widget::AdvServers};
+    return tag >= 1 && tag <= 4 ? &lists[tag - 1] : nullptr;
+}
+
+void CheckAll(WizardView& view, bool checked) {
+    Widget* widget = ListOfTag(view.ActiveTabTag());
+    if (widget == nullptr) return;  // the running-process tab has no check boxes
+    ItemList& list = view.List(*widget);
+    for (int row = 0; row < list.RowCount(); ++row) list.SetChecked(row, checked);
+}
+
+}  // namespace
+
+void TFQuarnUninstall::bCheckallClick() { CheckAll(view_, true); }
+
+void TFQuarnUninstall::bUncheckallClick() { CheckAll(view_, false); }
+
+void TFQuarnUninstall::PgAllOperationChange() {
+    const bool selectable = view_.ActiveTabTag() != 5;
+    view_.SetVisible(Widget::bCheckall, selectable);
+    view_.SetVisible(Widget::bUncheckall, selectable);
+    view_.SetVisible(Widget::lbFound, selectable);
+}
+
+void TFQuarnUninstall::TeButton1Click() { view_.ShowAbout(); }
+
+void TFQuarnUninstall::FormClose() { RemoveModuleFile(modulePath_); }
+
+void TFQuarnUninstall::FormProgress(void*, int value) {
+    view_.SetProgress(scanMode_ ? Widget::TeProgressBarLoad : Widget::TeProgressBarUninstall, value);
+}
+
+void TFQuarnUninstall::FormProgressMax(void*, int value) {
+    view_.SetProgressMax(scanMode_ ? Widget::TeProgressBarLoad : Widget::TeProgressBarUninstall, value);
+}
+
+void TFQuarnUninstall::Scan(bool scanMode) {
+    // A second pass must not start while one runs (only one reader at a time).
+    if (scanRunning_) return;
+    scanRunning_ = true;
+    scanMode_ = scanMode;
+    const Widget infinite = scanMode ? Widget::AdvInfiniteProgress1 : Widget::AdvInfiniteProgress2;
+    const Widget bar = scanMode ? Widget::TeProgressBarLoad : Widget::TeProgressBarUninstall;
+    const Widget operation = scanMode ? Widget::Loperation : Widget::LUninstalloperation;
+    const Widget status = scanMode ? Widget::advLStatusDetect : Widget::advLStatusUninstal;
+
+    if (!scanMode) view_.List(Widget::AdvRaport).Clear();
+    view_.SetVisible(infinite, true);
+    view_.SetAnimating(infinite, true);
+    view_.SetProgress(bar, 0);
+    view_.SetProgressMax(bar, 100);
+    view_.SetVisible(bar, true);
+    for (Widget label : {operation, status}) {
+        view_.SetCaption(label, "");
+        view_.SetVisible(label, true);
+    }
+    if (scanMode)
+        for (Widget list : {Widget::AdvListREG, Widget::AdvListDisck, Widget::AdvListIni, Widget::AdvRuning,
+                            Widget::AdvServers})
+            view_.List(list).Clear();
+
+    PassLists lists;
+    lists.registry = &view_.List(Widget::AdvListREG);
+    lists.disk = &view_.List(Widget::AdvListDisck);
+    lists.ini = &view_.List(Widget::AdvListIni);
+    lists.report = &view_.List(Widget::AdvRaport);
+    lists.process = &view_.List(Widget::AdvRuning);
+    lists.server = &view_.List(Widget::AdvServers);
+    PassCallbacks callbacks;
+    callbacks.status = &ShowOperationStatus;
+    callbacks.progress = {&Progress, this};
+    callbacks.progressMax = {&ProgressMax, this};
+
+    const PassResult result = RunPass(scriptPath_, scanMode, lists, callbacks, modulePath_);
+    scanRunning_ = false;
+    if (!result.scriptOpened) return;  // the script vanished: the halt has run
+
+    view_.SetVisible(Widget::bRetry, result.hadErrors);
+    view_.SetAnimating(infinite, false);
+    for (Widget widget : {infinite, operation, status, bar}) view_.SetVisible(widget, false);
+}
+
+void TFQuarnUninstall::RestoreAboutBlank() {
+    if (!view_.Checked(Widget::CBaboutblank)) return;
+    Platform& p = CurrentPlatform();
+    RegKey key;
+    if (p.RegCreateKeyExA(HKCU, "Software\\Microsoft\\Internet Explorer\\Main", 0, nullptr,
+                          REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr, key.receive(p),
+                          nullptr) != ERROR_SUCCESS)
+        return;  // any failure of the reset is ignored
+    static const char kBlank[] = "about:blank";
+    p.RegSetValueExA(key.get(), "Start Page", 0, REG_SZ, reinterpret_cast<const BYTE*>(kBlank), sizeof kBlank);
+}
+
+}  // namespace qm
