@@ -1,0 +1,15 @@
+// A freshly installed Windows XP machine, as a starting point for tests, the
+// demo and machines described by a folder: the Windows, system, temporary,
+// program and profile folders, the registry values that name them, and the
+// environment (PATH among them).
+#pragma once
+
+#include "platform/sim/SimPlatform.h"
+
+namespace qm::sim {
+
+// Builds the machine's folders, keys and variables from its settings (the
+// Windows folder, the user name ...). Existing files and values are kept.
+void InstallStandardMachine(SimPlatform& machine);
+
+}  // namespace qm::sim

@@ -1,0 +1,51 @@
+// A fixture for running compiled scripts through scan and removal passes,
+// with in-memory lists, on either backend (the simulated machine on Linux,
+// real Windows under Wine). Scripts name the test's scratch key and folder
+// as {KEY} (HKCU\...) and {DIR}.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/MemoryItemList.h"
+#include "engine/PassRunner.h"
+#include "tests/support/ContractFixture.h"
+
+namespace qm::test {
+
+class PassTest : public Contract {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Compiles the source (with {KEY} and {DIR} replaced) into Scratch()\test.malware.
+    std::string WriteScript(const std::string& source);
+    PassResult Scan();
+    PassResult Remove();
+    // Both passes as automatic mode runs them.
+    PassResult ScanAndRemove();
+
+    // Caption and sub-items of a row, and its image index.
+    static std::vector<std::string> Row(const ItemList& list, int row);
+    // All rows of a list as texts, for whole-list comparisons.
+    static std::vector<std::vector<std::string>> Rows(const ItemList& list);
+
+    // The scratch key's registry, through the platform.
+    std::string Key() const { return "HKCU\\" + ScratchKey(); }
+    void SetValue(const std::string& subKey, const std::string& name, DWORD type, const std::string& bytes);
+    std::optional<std::pair<DWORD, std::string>> GetValue(const std::string& subKey, const std::string& name);
+    bool KeyExists(const std::string& subKey);
+    void CreateKey(const std::string& subKey);
+
+    MemoryItemList registry, disk, ini, process, server, report;
+    std::string scriptPath;
+    std::string modulePath;
+
+private:
+    std::string FullKey(const std::string& subKey) const;
+    PassLists Lists();
+};
+
+}  // namespace qm::test
