@@ -39,6 +39,11 @@ SimPlatform::~SimPlatform() {
     }
 }
 
+DWORD SimPlatform::StartProcess(const std::string& exePath) {
+    disk_.MarkInUse(exePath, ERROR_ACCESS_DENIED);
+    return processes_.Start(exePath);
+}
+
 DWORD SimPlatform::GetLastError() { return lastError_; }
 
 void SimPlatform::SetLastError(DWORD error) { lastError_ = error; }

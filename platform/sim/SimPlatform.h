@@ -132,6 +132,11 @@ public:
     ModuleTable& modules() { return modules_; }
     const std::filesystem::path& hostRoot() const { return hostRoot_; }
 
+    // Starts a program from a file of the simulated disk: it shows in process
+    // snapshots, and its file cannot be deleted while it runs (as Windows
+    // refuses with ERROR_ACCESS_DENIED). Gives the new process's id.
+    DWORD StartProcess(const std::string& exePath);
+
     const std::vector<WinExecCall>& winExecCalls() const { return winExecCalls_; }
     const std::vector<DelayedMove>& delayedMoves() const { return delayedMoves_; }
     const std::vector<MessageBoxCall>& messageBoxes() const { return messageBoxes_; }

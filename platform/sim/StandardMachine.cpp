@@ -22,14 +22,16 @@ void CreateFolder(SimPlatform& machine, const std::string& path) {
     }
 }
 
+// Sets a string value unless the machine already has one of that name.
 void SetString(SimPlatform& machine, HKEY root, const std::string& key, const std::string& name,
                const std::string& text) {
     HKEY handle = 0;
     if (machine.RegCreateKeyExA(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
                                 &handle, nullptr) != ERROR_SUCCESS)
         return;
-    machine.RegSetValueExA(handle, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                           static_cast<DWORD>(text.size() + 1));
+    if (machine.RegQueryValueExA(handle, name.c_str(), nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        machine.RegSetValueExA(handle, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                               static_cast<DWORD>(text.size() + 1));
     machine.RegCloseKey(handle);
 }
 

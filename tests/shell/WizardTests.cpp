@@ -54,7 +54,7 @@ protected:
         WriteFile("C:\\pest\\pest.dll", "MZ");
         machine.modules().Define("pest").Export("DllRegisterServer", &RegisterOk);
         machine.modules().BindPath("C:\\pest\\pest.dll", "pest");
-        machine.processes().Start("C:\\pest\\pest.exe");
+        machine.StartProcess("C:\\pest\\pest.exe");
         return Script(R"(
             description "<h1>Pest</h1>"
             owner "Pest"
@@ -220,7 +220,7 @@ TEST_F(WizardTest, NothingFoundShowsTheNoInfectionPage) {
 TEST_F(WizardTest, OnlyARunningProgramFoundCountsAsNothingFound) {
     MakeFolder("C:\\pest");
     WriteFile("C:\\pest\\pest.exe", "MZ");
-    machine.processes().Start("C:\\pest\\pest.exe");
+    machine.StartProcess("C:\\pest\\pest.exe");
     // The file is missed when it is listed for erasing, then found for the process.
     machine.faults().Fail("FindFirstFileA", ERROR_FILE_NOT_FOUND).ForPath("C:\\pest\\pest.exe").OnCall(1);
     StartOn(Script(R"(

@@ -1,0 +1,171 @@
+// The command-line front end's flow.
+#include "tools/cli/CliRun.h"
+
+#include <iostream>
+
+#include "engine/ProgramEnd.h"
+#include "shell/MemoryWizardView.h"
+#include "shell/Quarn_Main.h"
+#include "ui/text/HtmlToPlainText.h"
+
+namespace qm::cli {
+
+namespace {
+
+struct ListInfo {
+    Widget widget;
+    const char* title;
+};
+constexpr ListInfo kItemLists[] = {
+    {Widget::AdvListREG, "Registry items"},
+    {Widget::AdvListDisck, "Disk files"},
+    {Widget::AdvListIni, "INI files"},
+    {Widget::AdvServers, "Register / Unregister servers"},
+    {Widget::AdvRuning, "Running Processes"},
+};
+
+void Heading(std::ostream& out, const std::string& title) {
+    out << "\n" << title << "\n" << std::string(title.size(), '-') << "\n";
+}
+
+// A row as a line: the caption, the item's own texts, the pest it belongs to.
+// The owner (first sub-item) and the item number (last) are not the item's.
+std::string ItemLine(const ItemList& list, int row) {
+    std::string line = list.Caption(row);
+    const int count = list.SubItemCount(row);
+    for (int i = 1; i + 1 < count; ++i) {
+        const std::string text = list.SubItem(row, i);
+        if (!text.empty() && text != "*") line += "  " + text;
+    }
+    if (count > 0 && !list.SubItem(row, 0).empty()) line += "  [" + list.SubItem(row, 0) + "]";
+    return line;
+}
+
+void PrintFound(std::ostream& out, MemoryWizardView& view) {
+    Heading(out, "Found");
+    for (const auto& info : kItemLists) {
+        ItemList& list = view.List(info.widget);
+        if (list.RowCount() == 0) continue;
+        out << info.title << " (" << list.RowCount() << ")\n";
+        for (int row = 0; row < list.RowCount(); ++row) out << "  " << ItemLine(list, row) << "\n";
+    }
+}
+
+bool AskToRemove(std::istream& in, std::ostream& out, const std::string& line) {
+    out << "  " << line << "\n    remove? [Y/n] " << std::flush;
+    std::string answer;
+    if (!std::getline(in, answer)) return true;
+    return answer.empty() || answer[0] == 'y' || answer[0] == 'Y';
+}
+
+}  // namespace
+
+std::string Usage() {
+    return "usage: quellmar-cli [--custom | --scan] [--machine DIR] SCRIPT\n"
+           "  SCRIPT        the removal script (.malware)\n"
+           "  --custom      ask for every item found whether to remove it\n"
+           "  --scan        only list what is found; change nothing\n"
+           "  --machine DIR the simulated Windows machine to work on (Linux)\n"
+           "exit codes: 0 nothing found, 1 cleaned, 2 cleaned with errors,\n"
+           "            3 bad or missing script, 10 found (--scan), 64 bad arguments\n";
+}
+
+int ParseArguments(const std::vector<std::string>& arguments, CliOptions& options, std::string& message) {
+    for (const auto& argument : arguments) {
+        if (argument == "--custom") {
+            options.custom = true;
+        } else if (argument == "--scan") {
+            options.scanOnly = true;
+        } else if (argument == "--help" || argument == "-h") {
+            message = Usage();
+            return kUsage;
+        } else if (!argument.empty() && argument[0] == '-' && argument.size() > 1) {
+            message = "unknown option " + argument + "\n" + Usage();
+            return kUsage;
+        } else if (options.script.empty()) {
+            options.script = argument;
+        } else {
+            message = "only one script, please\n" + Usage();
+            return kUsage;
+        }
+    }
+    if (options.script.empty()) {
+        message = "no script given\n" + Usage();
+        return kUsage;
+    }
+    if (options.custom && options.scanOnly) {
+        message = "--custom and --scan exclude each other\n" + Usage();
+        return kUsage;
+    }
+    return 0;
+}
+
+int RunCli(const CliOptions& options, std::istream& in, std::ostream& out,
+           const std::function<std::vector<std::string>()>& messages) {
+    size_t shown = 0;
+    auto showMessages = [&] {
+        const auto texts = messages();
+        for (; shown < texts.size(); ++shown) out << "\n*** " << texts[shown] << "\n";
+    };
+    ResetProgramEndRequest();
+    MemoryWizardView view;  // no dialog: a missing script is an error here
+    TFQuarnUninstall wizard(view);
+    wizard.FormCreate({options.script});
+    showMessages();
+    if (ProgramEndRequested() || !view.Enabled(Widget::bNext)) {
+        out << "Cannot use the script " << options.script << ".\n";
+        return kBadScript;
+    }
+    out << "Removal script: " << wizard.ScriptPath() << "\n";
+    Heading(out, "Description");
+    out << HtmlToPlainText(view.Description()) << "\n";
+
+    wizard.bNextClick();  // the description page
+    view.SetChecked(options.custom || options.scanOnly ? Widget::rbCustom : Widget::rbAuto, true);
+    if (options.scanOnly) {
+        // The scan pass alone: what the wizard shows before removal.
+        wizard.Scan(true);
+    } else {
+        wizard.bNextClick();  // the scan, and in automatic mode the removal
+    }
+    showMessages();
+    if (ProgramEndRequested()) {
+        out << "The script is corrupt; nothing more was done.\n";
+        return kBadScript;
+    }
+    int found = 0;
+    for (Widget list : {Widget::AdvListREG, Widget::AdvListDisck, Widget::AdvListIni, Widget::AdvServers})
+        found += view.List(list).RowCount();
+    if (found == 0) {  // running programs alone do not count, as in the wizard
+        PrintFound(out, view);
+        out << "\nNo spyware, adware or malware infection detected on your computer...\n";
+        return kNothingFound;
+    }
+    PrintFound(out, view);
+    if (options.scanOnly) return kFoundScanOnly;
+
+    if (options.custom) {
+        Heading(out, "Choose");
+        for (const auto& info : kItemLists) {
+            if (info.widget == Widget::AdvRuning) continue;  // running programs are always stopped
+            ItemList& list = view.List(info.widget);
+            for (int row = 0; row < list.RowCount(); ++row)
+                list.SetChecked(row, AskToRemove(in, out, ItemLine(list, row)));
+        }
+        wizard.bNextClick();  // the removal
+        showMessages();
+    }
+
+    Heading(out, "Report");
+    ItemList& report = view.List(Widget::AdvRaport);
+    for (int row = 0; row < report.RowCount(); ++row) {
+        std::string line = report.Caption(row);
+        for (int i = 0; i < report.SubItemCount(row); ++i)
+            if (!report.SubItem(row, i).empty()) line += "  " + report.SubItem(row, i);
+        out << "  " << line << "\n";
+    }
+    if (ProgramEndRequested()) return kBadScript;
+    return view.Visible(Widget::bRetry) ? kCleanedWithErrors : kCleaned;
+}
+
+}  // namespace qm::cli

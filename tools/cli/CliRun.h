@@ -1,0 +1,40 @@
+// The command-line front end: the wizard's own flow without windows, for
+// unattended use and for trying scripts. It prints the script's description,
+// the items found per list and the report.
+#pragma once
+
+#include <functional>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace qm::cli {
+
+// Exit codes.
+enum ExitCode : int {
+    kNothingFound = 0,
+    kCleaned = 1,
+    kCleanedWithErrors = 2,
+    kBadScript = 3,       // missing, unreadable or corrupt script: the program halted
+    kFoundScanOnly = 10,  // --scan: items were found and left alone
+    kUsage = 64,
+};
+
+struct CliOptions {
+    bool custom = false;    // ask for every item whether to remove it
+    bool scanOnly = false;  // list what is found, change nothing
+    std::string script;     // the script's path as the program sees it
+};
+
+// Parses the arguments after the program name; the machine folder option is
+// taken out by the caller. Gives kUsage and a message for bad arguments.
+int ParseArguments(const std::vector<std::string>& arguments, CliOptions& options, std::string& message);
+
+// Runs the wizard's flow on the current platform. `messages` gives the texts
+// of the message boxes shown so far (printed as they appear).
+int RunCli(const CliOptions& options, std::istream& in, std::ostream& out,
+           const std::function<std::vector<std::string>()>& messages);
+
+std::string Usage();
+
+}  // namespace qm::cli
