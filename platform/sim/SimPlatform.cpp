@@ -44,6 +44,15 @@ DWORD SimPlatform::StartProcess(const std::string& exePath) {
     return processes_.Start(exePath);
 }
 
+bool SimPlatform::EndProcess(DWORD processId) {
+    const SimProcess* process = processes_.Find(processId);
+    if (process == nullptr) return false;
+    const std::string image = process->exePath;
+    processes_.End(processId);
+    if (!processes_.IsImageRunning(image)) disk_.ClearInUse(image);
+    return true;
+}
+
 DWORD SimPlatform::GetLastError() { return lastError_; }
 
 void SimPlatform::SetLastError(DWORD error) { lastError_ = error; }

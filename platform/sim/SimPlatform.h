@@ -136,6 +136,9 @@ public:
     // snapshots, and its file cannot be deleted while it runs (as Windows
     // refuses with ERROR_ACCESS_DENIED). Gives the new process's id.
     DWORD StartProcess(const std::string& exePath);
+    // Ends a process; its file can be deleted again once no other process
+    // runs from it. False when no process has that id.
+    bool EndProcess(DWORD processId);
 
     const std::vector<WinExecCall>& winExecCalls() const { return winExecCalls_; }
     const std::vector<DelayedMove>& delayedMoves() const { return delayedMoves_; }

@@ -100,6 +100,18 @@ void PassTest::SetValue(const std::string& subKey, const std::string& name, DWOR
     P().RegCloseKey(key);
 }
 
+void PassTest::SetRawValue(const std::string& subKey, const std::u16string& name, DWORD type,
+                           const std::string& bytes) {
+    HKEY key = 0;
+    ASSERT_EQ(P().RegCreateKeyExA(HKCU, FullKey(subKey).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                  nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(P().RegSetValueExW(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                                 static_cast<DWORD>(bytes.size())),
+              ERROR_SUCCESS);
+    P().RegCloseKey(key);
+}
+
 std::optional<std::pair<DWORD, std::string>> PassTest::GetValue(const std::string& subKey,
                                                                  const std::string& name) {
     HKEY key = 0;

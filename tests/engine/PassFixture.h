@@ -35,6 +35,8 @@ protected:
     // The scratch key's registry, through the platform.
     std::string Key() const { return "HKCU\\" + ScratchKey(); }
     void SetValue(const std::string& subKey, const std::string& name, DWORD type, const std::string& bytes);
+    // Through RegSetValueExW: the bytes are stored as they are.
+    void SetRawValue(const std::string& subKey, const std::u16string& name, DWORD type, const std::string& bytes);
     std::optional<std::pair<DWORD, std::string>> GetValue(const std::string& subKey, const std::string& name);
     bool KeyExists(const std::string& subKey);
     void CreateKey(const std::string& subKey);

@@ -48,34 +48,50 @@ TEST_F(RegistryPass, KeysAreAddedAndDeletedWithEverySubKey) {
 }
 
 TEST_F(RegistryPass, AnAddedValueIsListedUnlessItHoldsExactlyTheData) {
-    SetValue("", "same", REG_SZ, Sz("abc"));
-    SetValue("", "unterminated", REG_SZ, "abc");
-    SetValue("", "expandable", REG_EXPAND_SZ, Sz("abc"));
+    // Values written through the UTF-16 call keep their bytes exactly, and the
+    // wide-name flag makes the engine read them the same way: the comparison
+    // sees the stored bytes, terminator or none.
+    SetRawValue("", u"same", REG_SZ, Sz("abc"));
+    SetRawValue("", u"unterminated", REG_SZ, "abc");
+    SetRawValue("", u"expandable", REG_EXPAND_SZ, Sz("abc"));
     SetValue("", "number", REG_DWORD, Dword(7));
     WriteScript(R"(
         description "values"
         owner "Pest"
-        add value '{KEY}' "same" REG_SZ "abc"
-        add value '{KEY}' "unterminated" REG_SZ "abc"
-        add value '{KEY}' "expandable" REG_SZ "abc"
+        add value '{KEY}' "same" REG_SZ "abc" wide
+        add value '{KEY}' "unterminated" REG_SZ "abc" wide
+        add value '{KEY}' "expandable" REG_SZ "abc" wide
         add value '{KEY}' "number" REG_DWORD dword 7
         add value '{KEY}' "missing" REG_DWORD dword 8
         add value '{KEY}\NewKey' "" REG_BINARY hex "01 02"
     )");
     Scan();
     EXPECT_EQ(Rows(registry), (Table{{"Add new regsitry value", "Pest", Key(), "unterminated", "String", "2"},
-                                    {"Add new regsitry value", "Pest", Key(), "expandable", "String", "3"},
-                                    {"Add new regsitry value", "Pest", Key(), "missing", "Integer", "5"},
-                                    {"Add new regsitry value", "Pest", Key() + "\\NewKey", "", "Binary", "6"}}));
+                                     {"Add new regsitry value", "Pest", Key(), "expandable", "String", "3"},
+                                     {"Add new regsitry value", "Pest", Key(), "missing", "Integer", "5"},
+                                     {"Add new regsitry value", "Pest", Key() + "\\NewKey", "", "Binary", "6"}}));
     EXPECT_EQ(registry.ImageIndex(0), 1);
 
     Remove();
-    EXPECT_EQ(GetValue("", "unterminated"), std::make_pair(DWORD{REG_SZ}, Sz("abc"))) << "the terminator is written";
-    EXPECT_EQ(GetValue("", "expandable"), std::make_pair(DWORD{REG_SZ}, Sz("abc")));
     EXPECT_EQ(GetValue("", "missing"), std::make_pair(DWORD{REG_DWORD}, Dword(8)));
     EXPECT_EQ(GetValue("NewKey", ""), std::make_pair(DWORD{REG_BINARY}, std::string("\x01\x02", 2)));
     ASSERT_EQ(report.RowCount(), 4);
     EXPECT_EQ(Row(report, 3), (std::vector<std::string>{"Registry", "Add ", Key() + "\\NewKey", ""}));
+
+    // Written again with the terminator counted, the values now hold the data.
+    Scan();
+    EXPECT_EQ(registry.RowCount(), 0);
+}
+
+TEST_F(RegistryPass, AStringValueIsWrittenWithItsTerminator) {
+    WriteScript(R"(
+        description "text"
+        add value '{KEY}' "text" REG_SZ "abc"
+        add value '{KEY}' "list" REG_MULTI_SZ "a\0b\0"
+    )");
+    ScanAndRemove();
+    EXPECT_EQ(GetValue("", "text"), std::make_pair(DWORD{REG_SZ}, Sz("abc")));
+    EXPECT_EQ(GetValue("", "list"), std::make_pair(DWORD{REG_MULTI_SZ}, std::string("a\0b\0\0", 5)));
 }
 
 TEST_F(RegistryPass, AChangeIsListedOnlyWhenTheValueHoldsExactlyTheOldData) {

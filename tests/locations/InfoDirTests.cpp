@@ -5,7 +5,6 @@
 
 #include "locations/InfoDirs.h"
 #include "locations/Paths.h"
-#include "platform/sim/SimPlatform.h"
 #include "tests/support/ContractFixture.h"
 
 namespace qm::test {
@@ -22,7 +21,6 @@ protected:
         InfoDir.ClearCache();
         Contract::TearDown();
     }
-    sim::SimPlatform& Sim() { return static_cast<sim::SimPlatform&>(P()); }
 
     void SetString(HKEY root, const std::string& key, const std::string& name, const std::string& text,
                    DWORD type = REG_SZ) {
@@ -33,23 +31,7 @@ protected:
                            static_cast<DWORD>(text.size() + 1));
         P().RegCloseKey(handle);
     }
-    // A simulated machine whose folders are known, for the expansion tests.
-    void SetUpKnownFolders() {
-        const char* shell = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-        SetString(HKCU, shell, "AppData", "C:\\Documents and Settings\\Ann\\Application Data");
-        SetString(HKCU, shell, "Start Menu", "C:\\Documents and Settings\\Ann\\Start Menu\\");
-        SetString(HKCU, "Volatile Environment", "HOMEPATH", "\\Documents and Settings\\Ann");
-        SetString(HKCU, "Volatile Environment", "HOMEDRIVE", "C:");
-        SetString(HKLM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir", "C:\\Program Files");
-        SetString(HKLM, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "SystemRoot", "C:\\WINDOWS");
-        Sim().settings().windowsDirectory = "C:\\WINDOWS";
-        Sim().settings().systemDirectory = "C:\\WINDOWS\\system32";
-        Sim().settings().userName = "Ann";
-    }
 };
-
-#define QM_NEEDS_SIMULATION() \
-    if (!IsSimulated()) GTEST_SKIP() << "needs the simulated machine"
 
 }  // namespace
 
@@ -88,22 +70,6 @@ TEST_F(InfoDirTest, GettersFollowTheirSourcesWithoutTrailingBackslash) {
     EXPECT_FALSE(InfoDir.GetCurrentUserName().empty());
 }
 
-TEST_F(InfoDirTest, AGetterReadsItsSourceOnceEvenWhenEmpty) {
-    QM_NEEDS_SIMULATION();
-    const char* shell = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-    SetString(HKCU, shell, "Desktop", "C:\\Desk\\");
-    EXPECT_EQ(InfoDir.GetDesktopFolder(), "C:\\Desk");
-    EXPECT_EQ(InfoDir.GetCookiesFolder(), "");
-    SetString(HKCU, shell, "Desktop", "C:\\Elsewhere");
-    SetString(HKCU, shell, "Cookies", "C:\\Cookies");
-    EXPECT_EQ(InfoDir.GetDesktopFolder(), "C:\\Desk");
-    EXPECT_EQ(InfoDir.GetCookiesFolder(), "") << "a missing value stays empty once read";
-
-    Sim().settings().windowsDirectory = "C:\\";
-    InfoDir.ClearCache();
-    EXPECT_EQ(InfoDir.GetWindowsFolder(), "C:") << "a root folder is cached without its backslash";
-}
-
 TEST_F(InfoDirTest, ReadRegistryStringTakesOnlyStringTypesAsStored) {
     SetString(HKCU, ScratchKey(), "plain", "C:\\x");
     SetString(HKCU, ScratchKey(), "expand", "%windir%\\x", REG_EXPAND_SZ);
@@ -118,43 +84,6 @@ TEST_F(InfoDirTest, ReadRegistryStringTakesOnlyStringTypesAsStored) {
     EXPECT_EQ(ReadRegistryString(HKCU, ScratchKey(), "number"), "");
     EXPECT_EQ(ReadRegistryString(HKCU, ScratchKey(), "missing"), "");
     EXPECT_EQ(ReadRegistryString(HKCU, ScratchKey() + "\\missing", "plain"), "");
-}
-
-TEST_F(InfoDirTest, ExpandVariablesReplacesEveryVariableInAnyCase) {
-    QM_NEEDS_SIMULATION();
-    SetUpKnownFolders();
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"%WinDir%\\x", "C:\\WINDOWS\\x"},
-        {"%win%\\x and %WINDIR%\\y", "C:\\WINDOWS\\x and C:\\WINDOWS\\y"},
-        {"file://C:\\x", "C:\\x"},
-        {"\"C:\\x\"", "C:\\x"},
-        {"@%SystemRoot%\\system32\\x.dll", "C:\\WINDOWS\\system32\\x.dll"},
-        {"%systemroot%\\x", "C:\\WINDOWS\\x"},
-        {"%USERPROFILE%\\x", "\\Documents and Settings\\Ann\\x"},
-        {"%homepath%\\x", "\\Documents and Settings\\Ann\\x"},
-        {"%homedrive%%homepath%", "C:\\Documents and Settings\\Ann"},
-        {"%ALLUSERSPROFILE%\\x", "C:\\Documents and Settings\\Ann\\x"},
-        {"%appdata%\\x", "C:\\Documents and Settings\\Ann\\Application Data\\x"},
-        {"%progfiles%\\a;%ProgramFiles%\\b", "C:\\Program Files\\a;C:\\Program Files\\b"},
-        {"%system%\\a %system32%\\b", "C:\\WINDOWS\\system32\\a C:\\WINDOWS\\system32\\b"},
-        {"C:\\%username%.log", "C:\\Ann.log"},
-        {"%temp%\\x", "%temp%\\x"},
-        {"%CommonFiles%\\x", "%CommonFiles%\\x"},
-    };
-    for (const auto& [path, expanded] : cases) EXPECT_EQ(InfoDir.ExpandVariables(path), expanded) << path;
-}
-
-TEST_F(InfoDirTest, ExpandVariablesSearchesTextInsertedByEarlierSteps) {
-    QM_NEEDS_SIMULATION();
-    SetUpKnownFolders();
-    SetString(HKCU, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "AppData",
-              "%windir%\\Profiles");
-    InfoDir.ClearCache();
-    EXPECT_EQ(InfoDir.ExpandVariables("%appdata%\\x"), "C:\\WINDOWS\\Profiles\\x");
-    // A folder that is not defined becomes empty text.
-    SetString(HKCU, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "AppData", "");
-    InfoDir.ClearCache();
-    EXPECT_EQ(InfoDir.ExpandVariables("%appdata%\\x"), "\\x");
 }
 
 TEST_F(InfoDirTest, ToShortPathCreatesMissingFoldersAndShortensThem) {
@@ -187,40 +116,6 @@ TEST_F(InfoDirTest, SafeTempFolderIsTheShortTemporaryFolder) {
     P().GetShortPathNameA(temp, shortTemp, 261);
     EXPECT_EQ(UpperCaseAZ(safe), UpperCaseAZ(StripTrailingBackslash(shortTemp)));
     EXPECT_TRUE(DirectoryExists(safe));
-}
-
-TEST_F(InfoDirTest, SafeTempFolderFallsBack) {
-    QM_NEEDS_SIMULATION();
-    struct Case {
-        const char* what;
-        std::string windows;
-        std::string temp;
-        std::string current;
-        std::string expected;
-    };
-    const std::vector<Case> cases = {
-        {"temp is the Windows folder", "C:\\WIN", "C:\\WIN\\", "C:\\", "C:\\WIN\\TEMP"},
-        {"temp is the current folder", "C:\\WIN", "C:\\Work\\", "C:\\Work", "C:\\WINDOWS\\TEMP"},
-        {"fallback on the Windows drive", "D:\\WIN", "C:\\Work\\", "C:\\Work", "D:\\WINDOWS\\TEMP"},
-        {"Windows on drive A", "A:\\WIN", "C:\\Work\\", "C:\\Work", "C:\\WINDOWS\\TEMP"},
-        {"temp that cannot be created", "C:\\WIN", "C:\\NoSuch\\", "C:\\", "C:\\WINDOWS\\TEMP"},
-        {"relative temp is made absolute", "C:\\WIN", "Tmp\\", "C:\\", "C:\\TMP"},
-        {"dots are resolved", "C:\\WIN", "C:\\WIN\\..\\T\\", "C:\\", "C:\\T"},
-        {"ordinary", "C:\\WIN", "C:\\Tmp\\", "C:\\", "C:\\TMP"},
-    };
-    Sim().faults().Fail("CreateDirectoryA", ERROR_ACCESS_DENIED).ForPath("C:\\NoSuch");
-    Sim().disk().MapDrive('D', Sim().hostRoot() / "drive_d");
-    std::filesystem::create_directories(Sim().hostRoot() / "drive_d");
-    for (const auto& c : cases) {
-        Sim().settings().windowsDirectory = c.windows;
-        Sim().settings().tempPath = c.temp;
-        ForceDirectories(c.current);
-        ASSERT_TRUE(P().SetCurrentDirectoryA(c.current.c_str())) << c.what;
-        InfoDir.ClearCache();
-        const std::string safe = InfoDir.GetSafeTempFolder();
-        EXPECT_EQ(UpperCaseAZ(safe), c.expected) << c.what;
-        EXPECT_TRUE(DirectoryExists(safe)) << c.what;
-    }
 }
 
 }  // namespace qm::test
