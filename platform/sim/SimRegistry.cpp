@@ -1,50 +1,261 @@
-// The registry functions of the simulated machine. (not yet simulated: every call fails).
+// The registry functions of the simulated machine: argument handling, access
+// checks and the code-page conversions of the ANSI calls, over RegistryStore.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/sim/CodePage.h"
 #include "platform/sim/SimPlatform.h"
 
 namespace qm::sim {
 
-LONG SimPlatform::RegOpenKeyExA(HKEY /*key*/, const char* /*subKey*/, DWORD /*options*/, REGSAM /*desired*/, HKEY* /*result*/) {
-    return ERROR_CALL_NOT_IMPLEMENTED;
+namespace {
+
+constexpr LONG kErrorNoAccess = 998;  // ERROR_NOACCESS: data pointer missing for a non-zero size
+constexpr DWORD kSecurityDescriptorSize = 20;  // an empty self-relative descriptor
+
+bool IsString(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+
+std::u16string NameOf(const char* name) { return name ? AnsiToUtf16(name) : std::u16string(); }
+std::u16string NameOf(const WCHAR* name) { return name ? std::u16string(name) : std::u16string(); }
+
+
+// The byte count a set call really stores for string data: when the caller
+// left out the terminator but one follows in memory, NT counts it in.
+DWORD StringCount(DWORD type, const BYTE* data, DWORD count, DWORD unit) {
+    if (!data || !IsString(type) || count < unit || count % unit != 0) return count;
+    auto zero = [&](DWORD at) { return std::all_of(data + at, data + at + unit, [](BYTE b) { return b == 0; }); };
+    return !zero(count - unit) && zero(count) ? count + unit : count;
 }
 
-LONG SimPlatform::RegCreateKeyExA(HKEY /*key*/, const char* /*subKey*/, DWORD /*reserved*/, char* /*keyClass*/, DWORD /*options*/, REGSAM /*desired*/, const void* /*securityAttributes*/, HKEY* /*result*/, DWORD* /*disposition*/) {
-    return ERROR_CALL_NOT_IMPLEMENTED;
+// Copies value data to the caller as RegQueryValueEx does.
+LONG CopyOut(const std::vector<BYTE>& bytes, DWORD storedType, bool terminateAnsi, DWORD* type, BYTE* data,
+             DWORD* dataSize) {
+    if (type) *type = storedType;
+    const auto size = static_cast<DWORD>(bytes.size());
+    LONG result = ERROR_SUCCESS;
+    if (data) {
+        if (size > *dataSize) {
+            result = ERROR_MORE_DATA;
+        } else {
+            if (size) std::memcpy(data, bytes.data(), size);
+            // The ANSI call ends unterminated string data with a zero when there is room.
+            if (terminateAnsi && size > 0 && size < *dataSize && bytes.back() != 0) data[size] = 0;
+        }
+    }
+    if (dataSize) *dataSize = size;
+    return result;
 }
 
-LONG SimPlatform::RegQueryValueExA(HKEY /*key*/, const char* /*valueName*/, DWORD* /*reserved*/, DWORD* /*type*/, BYTE* /*data*/, DWORD* /*dataSize*/) {
-    return ERROR_CALL_NOT_IMPLEMENTED;
+void CopyName(const std::string& text, char* buffer) {
+    std::memcpy(buffer, text.data(), text.size());
+    buffer[text.size()] = '\0';
 }
 
-LONG SimPlatform::RegQueryValueExW(HKEY /*key*/, const WCHAR* /*valueName*/, DWORD* /*reserved*/, DWORD* /*type*/, BYTE* /*data*/, DWORD* /*dataSize*/) {
-    return ERROR_CALL_NOT_IMPLEMENTED;
+}  // namespace
+
+LONG SimPlatform::RegOpenKeyExA(HKEY key, const char* subKey, DWORD /*options*/, REGSAM desired,
+                                HKEY* result) {
+    const std::string sub = subKey ? subKey : "";
+    auto base = registry_.Find(key);
+    if (auto error = Injected("RegOpenKeyExA", base ? RegistryStore::JoinPath(base->path, sub) : sub)) {
+        if (result) *result = 0;
+        return static_cast<LONG>(*error);
+    }
+    if (!result) return ERROR_INVALID_PARAMETER;
+    if (!base) return ERROR_INVALID_HANDLE;
+    // A predefined key with no sub-key opens as itself.
+    if (base->predefined && sub.empty()) {
+        *result = key;
+        return ERROR_SUCCESS;
+    }
+    RegistryStore::Opened opened;
+    if (LONG error = registry_.Open(*base, sub, desired, false, &opened, nullptr)) {
+        *result = 0;
+        return error;
+    }
+    *result = NewHandle();
+    registry_.Issue(*result, std::move(opened));
+    return ERROR_SUCCESS;
 }
 
-LONG SimPlatform::RegSetValueExA(HKEY /*key*/, const char* /*valueName*/, DWORD /*reserved*/, DWORD /*type*/, const BYTE* /*data*/, DWORD /*dataSize*/) {
-    return ERROR_CALL_NOT_IMPLEMENTED;
+LONG SimPlatform::RegCreateKeyExA(HKEY key, const char* subKey, DWORD /*reserved*/, char* /*keyClass*/,
+                                  DWORD /*options*/, REGSAM desired, const void* /*securityAttributes*/,
+                                  HKEY* result, DWORD* disposition) {
+    const std::string sub = subKey ? subKey : "";
+    auto base = registry_.Find(key);
+    if (auto error = Injected("RegCreateKeyExA", base ? RegistryStore::JoinPath(base->path, sub) : sub)) {
+        if (result) *result = 0;
+        return static_cast<LONG>(*error);
+    }
+    if (!result) return ERROR_INVALID_PARAMETER;
+    if (!base) return ERROR_INVALID_HANDLE;
+    RegistryStore::Opened opened;
+    bool created = false;
+    if (LONG error = registry_.Open(*base, sub, desired, true, &opened, &created)) {
+        *result = 0;
+        return error;
+    }
+    *result = NewHandle();
+    registry_.Issue(*result, std::move(opened));
+    if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+    return ERROR_SUCCESS;
 }
 
-LONG SimPlatform::RegSetValueExW(HKEY /*key*/, const WCHAR* /*valueName*/, DWORD /*reserved*/, DWORD /*type*/, const BYTE* /*data*/, DWORD /*dataSize*/) {
-    return ERROR_CALL_NOT_IMPLEMENTED;
+LONG SimPlatform::RegQueryValueExA(HKEY key, const char* valueName, DWORD* reserved, DWORD* type,
+                                   BYTE* data, DWORD* dataSize) {
+    auto opened = registry_.Find(key);
+    if (auto error = Injected("RegQueryValueExA", opened ? opened->path : "")) return static_cast<LONG>(*error);
+    if ((data && !dataSize) || reserved) return ERROR_INVALID_PARAMETER;
+    if (!opened) return ERROR_INVALID_HANDLE;
+    if (opened->key->deleted) return ERROR_KEY_DELETED;
+    if ((opened->granted & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
+    const RegValue* value = opened->key->FindValue(NameOf(valueName));
+    if (!value) {
+        if (dataSize && !data) *dataSize = 0;
+        return ERROR_FILE_NOT_FOUND;
+    }
+    if (!IsString(value->type)) return CopyOut(value->data, value->type, false, type, data, dataSize);
+    const std::string ansi = Utf16ToAnsi(Utf16Text(value->data));
+    return CopyOut(std::vector<BYTE>(ansi.begin(), ansi.end()), value->type, true, type, data, dataSize);
 }
 
-LONG SimPlatform::RegDeleteValueA(HKEY /*key*/, const char* /*valueName*/) {
-    return ERROR_CALL_NOT_IMPLEMENTED;
+LONG SimPlatform::RegQueryValueExW(HKEY key, const WCHAR* valueName, DWORD* reserved, DWORD* type,
+                                   BYTE* data, DWORD* dataSize) {
+    auto opened = registry_.Find(key);
+    if (auto error = Injected("RegQueryValueExW", opened ? opened->path : "")) return static_cast<LONG>(*error);
+    if ((data && !dataSize) || reserved) return ERROR_INVALID_PARAMETER;
+    if (!opened) return ERROR_INVALID_HANDLE;
+    if (opened->key->deleted) return ERROR_KEY_DELETED;
+    if ((opened->granted & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
+    const RegValue* value = opened->key->FindValue(NameOf(valueName));
+    if (!value) {
+        if (dataSize && !data) *dataSize = 0;
+        return ERROR_FILE_NOT_FOUND;
+    }
+    return CopyOut(value->data, value->type, false, type, data, dataSize);
 }
 
-LONG SimPlatform::RegDeleteKeyA(HKEY /*key*/, const char* /*subKey*/) {
-    return ERROR_CALL_NOT_IMPLEMENTED;
+LONG SimPlatform::RegSetValueExA(HKEY key, const char* valueName, DWORD reserved, DWORD type,
+                                 const BYTE* data, DWORD dataSize) {
+    auto opened = registry_.Find(key);
+    if (auto error = Injected("RegSetValueExA", opened ? opened->path : "")) return static_cast<LONG>(*error);
+    if (reserved) return ERROR_INVALID_PARAMETER;
+    if (!data && dataSize) return kErrorNoAccess;
+    if (!opened) return ERROR_INVALID_HANDLE;
+    if (opened->key->deleted) return ERROR_KEY_DELETED;
+    if ((opened->granted & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
+    const DWORD count = StringCount(type, data, dataSize, 1);
+    RegValue value{type, {}};
+    if (IsString(type)) {
+        // Stored in UTF-16: every byte of the code page becomes one character.
+        value.data = Utf16Bytes(AnsiToUtf16(std::string_view(reinterpret_cast<const char*>(data), count)));
+    } else if (count) {
+        value.data.assign(data, data + count);
+    }
+    opened->key->SetValue(NameOf(valueName), std::move(value));
+    registry_.Touch(*opened->key);
+    return ERROR_SUCCESS;
 }
 
-LONG SimPlatform::RegEnumKeyExA(HKEY /*key*/, DWORD /*index*/, char* /*name*/, DWORD* /*nameSize*/, DWORD* /*reserved*/, char* /*keyClass*/, DWORD* /*classSize*/, FILETIME* /*lastWriteTime*/) {
-    return ERROR_CALL_NOT_IMPLEMENTED;
+LONG SimPlatform::RegSetValueExW(HKEY key, const WCHAR* valueName, DWORD reserved, DWORD type,
+                                 const BYTE* data, DWORD dataSize) {
+    auto opened = registry_.Find(key);
+    if (auto error = Injected("RegSetValueExW", opened ? opened->path : "")) return static_cast<LONG>(*error);
+    if (reserved) return ERROR_INVALID_PARAMETER;
+    if (!data && dataSize) return kErrorNoAccess;
+    if (!opened) return ERROR_INVALID_HANDLE;
+    if (opened->key->deleted) return ERROR_KEY_DELETED;
+    if ((opened->granted & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
+    const DWORD count = StringCount(type, data, dataSize, sizeof(WCHAR));
+    RegValue value{type, {}};
+    if (count) value.data.assign(data, data + count);
+    opened->key->SetValue(NameOf(valueName), std::move(value));
+    registry_.Touch(*opened->key);
+    return ERROR_SUCCESS;
 }
 
-LONG SimPlatform::RegQueryInfoKeyA(HKEY /*key*/, char* /*keyClass*/, DWORD* /*classSize*/, DWORD* /*reserved*/, DWORD* /*subKeys*/, DWORD* /*maxSubKeyLen*/, DWORD* /*maxClassLen*/, DWORD* /*values*/, DWORD* /*maxValueNameLen*/, DWORD* /*maxValueLen*/, DWORD* /*securityDescriptorSize*/, FILETIME* /*lastWriteTime*/) {
-    return ERROR_CALL_NOT_IMPLEMENTED;
+LONG SimPlatform::RegDeleteValueA(HKEY key, const char* valueName) {
+    auto opened = registry_.Find(key);
+    if (auto error = Injected("RegDeleteValueA", opened ? opened->path : "")) return static_cast<LONG>(*error);
+    if (!opened) return ERROR_INVALID_HANDLE;
+    if (opened->key->deleted) return ERROR_KEY_DELETED;
+    if ((opened->granted & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
+    if (!opened->key->RemoveValue(NameOf(valueName))) return ERROR_FILE_NOT_FOUND;
+    registry_.Touch(*opened->key);
+    return ERROR_SUCCESS;
 }
 
-LONG SimPlatform::RegCloseKey(HKEY /*key*/) {
-    return ERROR_CALL_NOT_IMPLEMENTED;
+LONG SimPlatform::RegDeleteKeyA(HKEY key, const char* subKey) {
+    auto base = registry_.Find(key);
+    const std::string sub = subKey ? subKey : "";
+    if (auto error = Injected("RegDeleteKeyA", base ? RegistryStore::JoinPath(base->path, sub) : sub))
+        return static_cast<LONG>(*error);
+    if (!base) return ERROR_INVALID_HANDLE;
+    if (!subKey) return ERROR_INVALID_PARAMETER;
+    return registry_.DeleteSubKey(*base, sub);
+}
+
+LONG SimPlatform::RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* reserved,
+                                char* keyClass, DWORD* classSize, FILETIME* lastWriteTime) {
+    auto opened = registry_.Find(key);
+    if (auto error = Injected("RegEnumKeyExA", opened ? opened->path : "")) return static_cast<LONG>(*error);
+    if (!name || !nameSize || reserved) return ERROR_INVALID_PARAMETER;
+    if (!opened) return ERROR_INVALID_HANDLE;
+    if (opened->key->deleted) return ERROR_KEY_DELETED;
+    if ((opened->granted & KEY_ENUMERATE_SUB_KEYS) == 0) return ERROR_ACCESS_DENIED;
+    const auto& subKeys = opened->key->subKeys;
+    if (index >= subKeys.size()) return ERROR_NO_MORE_ITEMS;
+    const RegKey& sub = *subKeys[index];
+    const std::string text = Utf16ToAnsi(sub.name);
+    // The size counts the terminator going in and leaves it out coming back.
+    if (text.size() >= *nameSize) return ERROR_MORE_DATA;
+    CopyName(text, name);
+    *nameSize = static_cast<DWORD>(text.size());
+    if (keyClass && classSize && *classSize > 0) keyClass[0] = '\0';
+    if (classSize) *classSize = 0;
+    if (lastWriteTime) *lastWriteTime = sub.lastWrite;
+    return ERROR_SUCCESS;
+}
+
+LONG SimPlatform::RegQueryInfoKeyA(HKEY key, char* keyClass, DWORD* classSize, DWORD* reserved,
+                                   DWORD* subKeys, DWORD* maxSubKeyLen, DWORD* maxClassLen, DWORD* values,
+                                   DWORD* maxValueNameLen, DWORD* maxValueLen,
+                                   DWORD* securityDescriptorSize, FILETIME* lastWriteTime) {
+    auto opened = registry_.Find(key);
+    if (auto error = Injected("RegQueryInfoKeyA", opened ? opened->path : "")) return static_cast<LONG>(*error);
+    if (!opened) return ERROR_INVALID_HANDLE;
+    if ((keyClass && !classSize) || reserved) return ERROR_INVALID_PARAMETER;
+    if (opened->key->deleted) return ERROR_KEY_DELETED;
+    if ((opened->granted & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
+    const RegKey& k = *opened->key;
+    // Lengths are in UTF-16 characters without the terminator; data sizes
+    // are the stored (UTF-16) byte counts, whichever call reads them later.
+    size_t longestName = 0;
+    for (const auto& sub : k.subKeys) longestName = std::max(longestName, sub->name.size());
+    size_t longestValueName = 0;
+    size_t longestData = 0;
+    for (const auto& [valueName, value] : k.values) {
+        longestValueName = std::max(longestValueName, valueName.size());
+        longestData = std::max(longestData, value.data.size());
+    }
+    if (keyClass && *classSize > 0) keyClass[0] = '\0';
+    if (classSize) *classSize = 0;
+    if (subKeys) *subKeys = static_cast<DWORD>(k.subKeys.size());
+    if (maxSubKeyLen) *maxSubKeyLen = static_cast<DWORD>(longestName);
+    if (maxClassLen) *maxClassLen = 0;
+    if (values) *values = static_cast<DWORD>(k.values.size());
+    if (maxValueNameLen) *maxValueNameLen = static_cast<DWORD>(longestValueName);
+    if (maxValueLen) *maxValueLen = static_cast<DWORD>(longestData);
+    if (securityDescriptorSize) *securityDescriptorSize = kSecurityDescriptorSize;
+    if (lastWriteTime) *lastWriteTime = k.lastWrite;
+    return ERROR_SUCCESS;
+}
+
+LONG SimPlatform::RegCloseKey(HKEY key) {
+    auto opened = registry_.Find(key);
+    if (auto error = Injected("RegCloseKey", opened ? opened->path : "")) return static_cast<LONG>(*error);
+    if (opened && opened->predefined) return ERROR_SUCCESS;  // closing a root changes nothing
+    return registry_.CloseHandle(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
 }  // namespace qm::sim
