@@ -44,6 +44,11 @@ WriteData MakeWriteData(std::uint16_t dataType, const std::uint8_t* data, std::u
     result.bytes.assign(data, data + dataSize);
     if (isString) result.bytes.push_back(0);
     result.count = static_cast<std::uint32_t>(result.bytes.size());
+    // Windows counts in a string's terminator that the size left out when a
+    // zero follows the data in memory; non-zero bytes behind the data make it
+    // store exactly the write count.
+    result.bytes.push_back(0xFF);
+    result.bytes.push_back(0xFF);
     return result;
 }
 

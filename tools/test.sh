@@ -46,5 +46,10 @@ run_suite() {
 run_suite linux-tests build/linux/tests/quellmar_tests
 run_suite wine-tests tools/wine-run.sh build/win64/tests/quellmar_win_tests.exe
 
+# The main job on the built-in demo, end to end.
+demo=$(tools/check-demo.sh)
+echo "$demo" | tail -5
+if [[ "$demo" == *"demo: 1 passed"* ]]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+
 echo "$passed passed, $failed failed"
 [[ $failed -eq 0 ]]

@@ -11,6 +11,11 @@ namespace qm::sim {
 
 namespace {
 
+// The module that a machine folder's COM servers can be: a file that starts
+// with "QMSIMDLL:selfreg" and a line break registers and unregisters itself
+// successfully.
+HRESULT QM_STDCALL SelfRegister() { return 0; }
+
 std::string Trim(const std::string& text) {
     const auto first = text.find_first_not_of(" \t\r\n");
     if (first == std::string::npos) return {};
@@ -100,6 +105,10 @@ bool ApplySettings(SimPlatform& machine, const std::string& text) {
 std::unique_ptr<SimPlatform> OpenMachineFolder(const std::filesystem::path& folder) {
     std::filesystem::create_directories(folder);
     auto machine = std::make_unique<SimPlatform>(folder);
+    machine->modules()
+        .Define("selfreg")
+        .Export("DllRegisterServer", &SelfRegister)
+        .Export("DllUnregisterServer", &SelfRegister);
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         const std::string name = entry.path().filename().string();
         if (entry.is_directory() && name.size() == 7 && name.rfind("drive_", 0) == 0) {

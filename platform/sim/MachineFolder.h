@@ -14,6 +14,9 @@
 //   processes.txt  optional: the running programs, one full Windows path a line
 //   drive_c\ ...   the C: drive; drive_d\ and so on for further drives
 //
+// A file whose content starts with "QMSIMDLL:selfreg" and a line break is a
+// COM server whose DllRegisterServer and DllUnregisterServer succeed.
+//
 // What a run changes on the disk changes in the folder at once; the registry
 // and the processes are written back by SaveMachineFolder.
 #pragma once

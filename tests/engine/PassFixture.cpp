@@ -77,6 +77,20 @@ std::vector<std::vector<std::string>> PassTest::Rows(const ItemList& list) {
     return rows;
 }
 
+namespace {
+
+// The bytes with two non-zero bytes behind them: the registry counts in a
+// string's missing terminator when a zero follows the data in memory, and
+// these tests mean the size they give.
+std::vector<BYTE> Guarded(const std::string& bytes) {
+    std::vector<BYTE> buffer(bytes.begin(), bytes.end());
+    buffer.push_back(0xFF);
+    buffer.push_back(0xFF);
+    return buffer;
+}
+
+}  // namespace
+
 std::string PassTest::FullKey(const std::string& subKey) const {
     return subKey.empty() ? ScratchKey() : ScratchKey() + "\\" + subKey;
 }
@@ -94,8 +108,8 @@ void PassTest::SetValue(const std::string& subKey, const std::string& name, DWOR
     ASSERT_EQ(P().RegCreateKeyExA(HKCU, FullKey(subKey).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                                   nullptr),
               ERROR_SUCCESS);
-    EXPECT_EQ(P().RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                                 static_cast<DWORD>(bytes.size())),
+    const std::vector<BYTE> data = Guarded(bytes);
+    EXPECT_EQ(P().RegSetValueExA(key, name.c_str(), 0, type, data.data(), static_cast<DWORD>(bytes.size())),
               ERROR_SUCCESS);
     P().RegCloseKey(key);
 }
@@ -106,8 +120,8 @@ void PassTest::SetRawValue(const std::string& subKey, const std::u16string& name
     ASSERT_EQ(P().RegCreateKeyExA(HKCU, FullKey(subKey).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                                   nullptr),
               ERROR_SUCCESS);
-    EXPECT_EQ(P().RegSetValueExW(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                                 static_cast<DWORD>(bytes.size())),
+    const std::vector<BYTE> data = Guarded(bytes);
+    EXPECT_EQ(P().RegSetValueExW(key, name.c_str(), 0, type, data.data(), static_cast<DWORD>(bytes.size())),
               ERROR_SUCCESS);
     P().RegCloseKey(key);
 }

@@ -1,0 +1,53 @@
+// The benchmarks' simulated machine.
+#include "bench/BenchMachine.h"
+
+#include "locations/InfoDirs.h"
+#include "platform/sim/StandardMachine.h"
+#include "tools/script/ScriptCompiler.h"
+
+namespace qm::bench {
+
+BenchMachine::BenchMachine() : machine_(std::make_unique<sim::SimPlatform>()) {
+    scoped_ = std::make_unique<ScopedPlatform>(*machine_);
+    sim::InstallStandardMachine(*machine_);
+    InfoDir.ClearCache();
+}
+
+BenchMachine::~BenchMachine() { InfoDir.ClearCache(); }
+
+void BenchMachine::WriteFile(const std::string& path, const std::string& bytes) {
+    HANDLE file = machine_->CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, 0);
+    DWORD written = 0;
+    machine_->WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    machine_->CloseHandle(file);
+}
+
+std::string BenchMachine::WriteScript(const std::string& source, const std::string& path) {
+    const auto bytes = script::CompileScript(source, "bench.qms");
+    WriteFile(path, std::string(bytes.begin(), bytes.end()));
+    script_ = path;
+    return path;
+}
+
+PassLists BenchMachine::Lists() {
+    PassLists lists;
+    lists.registry = &registry;
+    lists.disk = &disk;
+    lists.ini = &ini;
+    lists.process = &process;
+    lists.server = &server;
+    lists.report = &report;
+    return lists;
+}
+
+PassResult BenchMachine::Scan() {
+    for (MemoryItemList* list : {&registry, &disk, &ini, &process, &server}) list->Clear();
+    return RunPass(script_, true, Lists(), {}, module_);
+}
+
+PassResult BenchMachine::Remove() {
+    report.Clear();
+    return RunPass(script_, false, Lists(), {}, module_);
+}
+
+}  // namespace qm::bench

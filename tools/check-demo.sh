@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Checks the main job end to end: the demo without a display must find and
+# remove every kind of item, leave the next start's work, and a second scan
+# must find nothing. Prints "demo: 1 passed, 0 failed" or what is missing.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+out=$(DISPLAY= tools/demo.sh --cli 2>&1)
+status=$?
+missing=()
+for expected in \
+  "Quellmar demo: three fictional pests" \
+  "Delete regsitry value  HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run  Startpager" \
+  "Delete regsitry Key  HKCR\\CLSID\\{5A1E0D3C-7F2B-4C11-9E37-0D4E6B1F2A90}" \
+  "Change existing regsitry value  HKCU\\Software\\Microsoft\\Internet Explorer\\Main  Start Page" \
+  "Erase File  C:\\WINDOWS\\system32\\stpager.exe" \
+  "Erase File  C:\\ncdialer.exe" \
+  "Delte  Folder  C:\\Program Files\\Popmaster" \
+  "Rename File  C:\\WINDOWS\\modem.ini  C:\\WINDOWS\\modem.old" \
+  "Change existing INI value  system.ini  boot  shell" \
+  "Delete Section in INI  win.ini  Popmaster" \
+  "UNRegister Server  C:\\Program Files\\Popmaster\\popbar.dll" \
+  "Runing Process  C:\\WINDOWS\\system32\\stpager.exe" \
+  "Process   Kill   C:\\WINDOWS\\system32\\  stpager.exe" \
+  "Server   Unregister   C:\\WINDOWS\\system32\\  stpbho.dll" \
+  "Disk  Delete   C:\\Program Files\\Nightcall" \
+  "Disk  Rename   C:\\WINDOWS\\  modem.ini" \
+  "No spyware, adware or malware infection detected on your computer..." \
+  "first run: exit 1 (1 = cleaned), second scan: exit 0 (0 = nothing found)"; do
+  grep -qF -- "$expected" <<<"$out" || missing+=("$expected")
+done
+if [[ $status -ne 0 || ${#missing[@]} -gt 0 ]]; then
+  echo "$out" | tail -40
+  printf 'missing from the demo output: %s\n' "${missing[@]}"
+  echo "demo: 0 passed, 1 failed"
+  exit 1
+fi
+grep -q "Error " <<<"$out" && { echo "$out" | grep "Error "; echo "demo: 0 passed, 1 failed"; exit 1; }
+echo "demo: 1 passed, 0 failed"
