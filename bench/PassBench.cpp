@@ -32,9 +32,14 @@ void MakeRegistryItems(sim::SimPlatform& machine, int items) {
     }
 }
 
+// The folder of item i: ten items to a folder, a hundred folders to a group,
+// so that no folder, INI file or key grows with the script (as on a real
+// machine, where the pests' items are spread over many places).
+std::string Folder(int i) { return "C:\\bench\\g" + std::to_string(i / 1000) + "\\f" + std::to_string(i / 10); }
+
 // A mix of every common kind: registry values, files queued for deletion,
-// INI values (ten to a file, so no file grows with the script), new keys and
-// folders. Every item is present, so every one makes a row.
+// INI values, new keys and folders. Every item is present, so every one makes
+// a row.
 std::string MixedScript(int items) {
     std::string source = "description \"bench\"\nowner \"Bench\"\n";
     for (int i = 0; i < items; ++i) {
@@ -42,10 +47,13 @@ std::string MixedScript(int items) {
         const std::string group = std::to_string(i / 10);
         switch (i % 5) {
             case 0: source += "delete value 'HKCU\\Software\\Bench\\K" + group + "' \"v" + n + "\" REG_SZ\n"; break;
-            case 1: source += "delete file 'C:\\bench\\f" + group + "\\file" + n + ".txt'\n"; break;
-            case 2: source += "delete ini-value 'C:\\bench\\i" + group + ".ini' \"S\" \"v" + n + "\"\n"; break;
-            case 3: source += "add key 'HKCU\\Software\\BenchNew\\K" + n + "'\n"; break;
-            case 4: source += "add folder 'C:\\bench\\new\\d" + n + "'\n"; break;
+            case 1: source += "delete file '" + Folder(i) + "\\file" + n + ".txt'\n"; break;
+            case 2: source += "delete ini-value '" + Folder(i) + ".ini' \"S\" \"v" + n + "\"\n"; break;
+            case 3: source += "add key 'HKCU\\Software\\BenchNew\\K" + group + "\\K" + n + "'\n"; break;
+            case 4:
+                source += "add folder 'C:\\bench\\new\\g" + std::to_string(i / 1000) + "\\d" + group + "\\d" + n +
+                          "'\n";
+                break;
         }
     }
     return source;
@@ -67,12 +75,12 @@ void MakeMixedItems(BenchMachine& bench, int items) {
             machine.RegSetValueExA(handle, ("v" + n).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2);
             machine.RegCloseKey(handle);
         } else if (i % 5 == 1) {
-            const std::string folder = "C:\\bench\\f" + group;
-            machine.CreateDirectoryA(folder.c_str(), nullptr);
-            bench.WriteFile(folder + "\\file" + n + ".txt", "x");
+            machine.CreateDirectoryA(("C:\\bench\\g" + std::to_string(i / 1000)).c_str(), nullptr);
+            machine.CreateDirectoryA(Folder(i).c_str(), nullptr);
+            bench.WriteFile(Folder(i) + "\\file" + n + ".txt", "x");
         } else if (i % 5 == 2) {
-            const std::string ini = "C:\\bench\\i" + group + ".ini";
-            machine.WritePrivateProfileStringA("S", ("v" + n).c_str(), "1", ini.c_str());
+            machine.CreateDirectoryA(("C:\\bench\\g" + std::to_string(i / 1000)).c_str(), nullptr);
+            machine.WritePrivateProfileStringA("S", ("v" + n).c_str(), "1", (Folder(i) + ".ini").c_str());
         }
     }
 }

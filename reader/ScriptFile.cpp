@@ -2,6 +2,8 @@
 // platform, with the position kept here (it only ever moves by these calls).
 #include "reader/ScriptFile.h"
 
+#include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace qm {
@@ -17,6 +19,8 @@ EInOutError::EInOutError(DWORD code) : std::runtime_error("I/O error " + std::to
 void ScriptFile::Open(const std::string& fileName) {
     position_ = 0;
     openError_ = 0;
+    bufferStart_ = 0;
+    bufferLength_ = 0;
     const HANDLE handle = platform_.CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
     if (handle == kInvalidHandle) {
@@ -53,20 +57,43 @@ void ScriptFile::Seek(std::int64_t position) {
     CheckOpen();
     if (position < 0) Fail(kErrorNegativeSeek);
     if (position > static_cast<std::int64_t>(kLargestSize)) Fail(kErrorFileTooLarge);
-    const DWORD result =
-        platform_.SetFilePointer(handle_.get(), static_cast<LONG>(position), nullptr, FILE_BEGIN);
+    const auto target = static_cast<std::uint32_t>(position);
+    // Within the read-ahead: nothing to ask of Windows.
+    if (bufferLength_ > 0 && target >= bufferStart_ && target <= bufferStart_ + bufferLength_) {
+        position_ = target;
+        return;
+    }
+    const DWORD result = platform_.SetFilePointer(handle_.get(), static_cast<LONG>(target), nullptr, FILE_BEGIN);
     if (result == INVALID_SET_FILE_POINTER) Fail(platform_.GetLastError());
-    position_ = static_cast<std::uint32_t>(position);
+    position_ = target;
+    bufferStart_ = target;
+    bufferLength_ = 0;
 }
 
 std::size_t ScriptFile::BlockRead(void* buffer, std::size_t count) {
     CheckOpen();
-    DWORD got = 0;
-    if (!platform_.ReadFile(handle_.get(), buffer, static_cast<DWORD>(count), &got, nullptr))
-        Fail(platform_.GetLastError());
-    if (got > count) got = static_cast<DWORD>(count);  // never trust a count beyond the buffer
-    position_ += got;
-    return got;
+    auto* out = static_cast<std::uint8_t*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        const std::size_t offset = position_ - bufferStart_;
+        if (offset < bufferLength_) {
+            const std::size_t take = std::min(count - done, bufferLength_ - offset);
+            std::memcpy(out + done, buffer_.get() + offset, take);
+            done += take;
+            position_ += static_cast<std::uint32_t>(take);
+            continue;
+        }
+        // The read-ahead is used up; Windows' file pointer is at position_.
+        if (!buffer_) buffer_ = std::make_unique<std::uint8_t[]>(kBufferSize);
+        DWORD got = 0;
+        if (!platform_.ReadFile(handle_.get(), buffer_.get(), static_cast<DWORD>(kBufferSize), &got, nullptr))
+            Fail(platform_.GetLastError());
+        if (got > kBufferSize) got = static_cast<DWORD>(kBufferSize);  // never trust a count beyond the buffer
+        bufferStart_ = position_;
+        bufferLength_ = got;
+        if (got == 0) break;  // the end of the file
+    }
+    return done;
 }
 
 }  // namespace qm

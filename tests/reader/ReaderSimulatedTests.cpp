@@ -84,8 +84,9 @@ TEST_F(SimulatedReader, ExtractModule_FailuresLeaveNoFile) {
     Sim().faults().Clear();
 
     // A read failure while copying, then a read of the same reader still works.
+    // Reads: the trailer, the module's start, then the module itself.
     reader = Reader(bytes);
-    Sim().faults().Fail("ReadFile", ERROR_READ_FAULT).OnCall(4);
+    Sim().faults().Fail("ReadFile", ERROR_READ_FAULT).OnCall(3);
     reader->ExtractModule(path);
     EXPECT_EQ(path, "");
     EXPECT_FALSE(FileExists(target));
@@ -98,10 +99,12 @@ TEST_F(SimulatedReader, ExtractModule_FailuresLeaveNoFile) {
 // the records completed.
 TEST_F(SimulatedReader, Read_ReadFailureIsReportedWithItsCode) {
     if (!IsSimulated()) GTEST_SKIP() << "needs the simulated machine";
-    auto reader = Reader(PlainScript(kRecords));
-    // Reads: trailer, magic, then eight for the first record; the 11th is the
-    // second record's tag.
-    Sim().faults().Fail("ReadFile", ERROR_READ_FAULT).OnCall(11);
+    // The script is read 64 KiB at a time: the trailer, then the first 64 KiB
+    // from the magic on, then the rest, which the second record reaches.
+    const std::string records = RecordsBytes(
+        {{0x0103, 0xFF, "HKCU\\A", "", "", ""}, {0x0103, 0x01, "HKCU\\B", "v", std::string(65000, 'x'), ""}});
+    auto reader = Reader(PlainScript(records));
+    Sim().faults().Fail("ReadFile", ERROR_READ_FAULT).OnCall(3);
     reader->Read(false);
     EXPECT_EQ(log().items(), (Lines{"AddRegKey(HKCU\\A|0)", "Status(HKCU\\A|0x3|0xFF)",
                                     "Error(Exception I/O error 30|0)", "Error(Force Close|1)"}));

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Builds and runs the benchmarks, then prints the ratios that matter, each
+# measured side by side in this one run:
+#  - the reader's speed as a share of the floor (read + descramble in one loop);
+#  - each pass's time at 20,000 items over its time at 10,000 (linear: about 2);
+#  - the command-line front end's peak memory on a 20,000-item script.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/install-deps.sh >/dev/null
+[[ -f build/linux/build.ninja ]] || cmake --preset linux >/dev/null
+cmake --build --preset linux --target quellmar_bench quellmar-cli quellmar-script >/dev/null
+out=build/bench
+mkdir -p "$out"
+build/linux/quellmar_bench --benchmark_out="$out/results.json" --benchmark_out_format=json "$@"
+
+# Peak memory of the command-line front end on a 20,000-item script.
+machine=$(mktemp -d /tmp/quellmar-bench-machine.XXXXXX)
+trap 'rm -rf "$machine"' EXIT
+{
+  echo 'description "bench"'
+  for ((i = 0; i < 20000; i++)); do
+    echo "add key 'HKCU\\Software\\Bench\\K$i'"
+  done
+} >"$out/items20000.qms"
+build/linux/tools/quellmar-script compile "$out/items20000.qms" -o "$out/items20000.malware"
+
+python3 - "$out/results.json" "$machine" "$out/items20000.malware" <<'PY'
+import json, resource, subprocess, sys
+benchmarks = json.load(open(sys.argv[1]))["benchmarks"]
+def find(prefix):
+    return next(b for b in benchmarks if b["name"] == prefix or b["name"].startswith(prefix + "/"))
+def ms(name): return find(name)["real_time"]
+print()
+reader = find("BM_ReaderWholeScript")["bytes_per_second"] / 1e6
+floor = find("BM_FloorReadAndDescramble")["bytes_per_second"] / 1e6
+print(f"reader: {reader:.0f} MB/s, floor {floor:.0f} MB/s: {reader / floor:.2f} of the floor (target: at least 0.5)")
+for bench in ("BM_RegistryRemovalPass", "BM_MixedScanPass", "BM_MixedRemovalPass"):
+    small, large = ms(f"{bench}/10000"), ms(f"{bench}/20000")
+    rate = find(f"{bench}/20000")["items_per_second"]
+    print(f"{bench}: {small:.0f} ms at 10,000 items, {large:.0f} ms at 20,000 ({rate:,.0f} items/s): "
+          f"ratio {large / small:.2f} (target 1.8 to 2.2)")
+run = subprocess.run(["build/linux/quellmar-cli", "--scan", "--machine", sys.argv[2], sys.argv[3]],
+                     stdout=subprocess.DEVNULL)
+peak = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss / 1024
+print(f"quellmar-cli --scan on 20,000 items: peak memory {peak:.0f} MiB (exit {run.returncode})")
+PY
