@@ -185,8 +185,13 @@ private:
     void EndTest(bool oneRecordOnly);
     std::string CopyModule();
 
+    static void ZeroBlock(TDataBlock& block, std::size_t& dirty);
+
     Platform& platform_;
     ScriptFile file_;
+    // How far each data block may hold bytes other than zero.
+    std::size_t dirty1_ = 0;
+    std::size_t dirty2_ = 0;
     std::int32_t count_ = 0;         // records completed in the running read
     std::uint32_t trailerStart_ = 0;  // file size - 8, the end of the record area
     bool reading_ = false;

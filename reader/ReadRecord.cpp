@@ -37,9 +37,17 @@ TReadSpecialFile::Trailer TReadSpecialFile::ReadTrailer() {
 }
 
 bool TReadSpecialFile::CheckMagic() {
-    FDataBlock1.fill(0);
+    ZeroBlock(FDataBlock1, dirty1_);
     const std::size_t got = file_.BlockRead(FDataBlock1.data(), 8);
+    dirty1_ = got;
     return got == 8 && std::memcmp(FDataBlock1.data(), kScriptMagic, 8) == 0;
+}
+
+// Zeroes what an earlier field may have left in a block: the block is all
+// zeros behind its count without clearing 64 KiB for every field.
+void TReadSpecialFile::ZeroBlock(TDataBlock& block, std::size_t& dirty) {
+    std::fill(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(dirty), std::uint8_t{0});
+    dirty = 0;
 }
 
 // Text fields must be there whole; they are read through FDataBlock1.
@@ -49,7 +57,8 @@ bool TReadSpecialFile::ReadText(std::string& text) {
     const std::uint16_t size = Word(length);
     text.clear();
     if (size == 0) return true;
-    FDataBlock1.fill(0);
+    ZeroBlock(FDataBlock1, dirty1_);
+    dirty1_ = size;
     if (file_.BlockRead(FDataBlock1.data(), size) != size) return false;
     DescrambleField(FDataBlock1.data(), size);
     text = FieldToString(FDataBlock1.data(), size);
@@ -89,14 +98,16 @@ bool TReadSpecialFile::ReadRecord() {
     std::fill(std::begin(word), std::end(word), std::uint8_t{0});
     if (file_.BlockRead(word, 2) < 1) return false;
     const std::uint16_t size1 = Word(word);
-    FDataBlock1.fill(0);
+    ZeroBlock(FDataBlock1, dirty1_);
+    dirty1_ = size1;
     if (size1 > 0) DescrambleField(FDataBlock1.data(), file_.BlockRead(FDataBlock1.data(), size1));
 
     std::fill(std::begin(word), std::end(word), std::uint8_t{0});
     std::size_t lastRead = file_.BlockRead(word, 2);
     if (lastRead < 1) return false;
     const std::uint16_t size2 = Word(word);
-    FDataBlock2.fill(0);
+    ZeroBlock(FDataBlock2, dirty2_);
+    dirty2_ = size2;
     if (size2 > 0) {
         lastRead = file_.BlockRead(FDataBlock2.data(), size2);
         DescrambleField(FDataBlock2.data(), lastRead);

@@ -102,7 +102,7 @@ TEST_F(SimulatedReader, Read_ReadFailureIsReportedWithItsCode) {
     // The script is read 64 KiB at a time: the trailer, then the first 64 KiB
     // from the magic on, then the rest, which the second record reaches.
     const std::string records = RecordsBytes(
-        {{0x0103, 0xFF, "HKCU\\A", "", "", ""}, {0x0103, 0x01, "HKCU\\B", "v", std::string(65000, 'x'), ""}});
+        {{0x0103, 0xFF, "HKCU\\A", "", "", ""}, {0x0103, 0x01, "HKCU\\B", "v", std::string(65535, 'x'), ""}});
     auto reader = Reader(PlainScript(records));
     Sim().faults().Fail("ReadFile", ERROR_READ_FAULT).OnCall(3);
     reader->Read(false);
