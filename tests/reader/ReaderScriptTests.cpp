@@ -56,7 +56,7 @@ unregister server 'C:\pest.dll'
 register server 'C:\keyed.dll' kind key
 record 0x0009 key text1 'HKCU\Unknown'
 record 0x0103 key text1 'HKCU\HighByte'
-string-table no-padding entry "one" entry "two"
+string-table entry "one" entry "two"
 )";
 
 const Lines kEveryRecordEvents = {
