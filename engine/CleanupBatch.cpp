@@ -38,6 +38,10 @@ std::string CleanupBatchText(const std::string& path) {
         nullptr,  // del "P"
         nullptr,  // If exist  "P" goto ...
         "del %0",
+        // The command interpreter of Windows stops here, its batch file gone;
+        // Wine's keeps reading the deleted file and would fall into the
+        // retry loop below, so the run ends here whatever the interpreter.
+        "exit",
         // Reached only by goto: wait about a second, then try again.
         ":wait",
         "set QMTRY=%QMTRY%x",

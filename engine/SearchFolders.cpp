@@ -76,14 +76,15 @@ void TlinkObject::AddEnvironmentFolders(const std::string& VariableName) {
     std::vector<char> buffer(size, '\0');
     const DWORD length = p.GetEnvironmentVariableA(VariableName.c_str(), buffer.data(), size);
     if (length == 0 || length >= size) return;
-    // ";" separates folders like a line break; two in a row make an empty
-    // entry, a last one makes none.
+    // ";" becomes a carriage return, so it ends a line like one: two in a
+    // row make an empty entry, a last one makes none, and one followed by a
+    // line feed makes a single break.
     const std::string value(buffer.data(), length);
     std::string line;
     for (size_t i = 0; i < value.size(); ++i) {
         const char c = value[i];
         if (c == ';' || c == '\r' || c == '\n') {
-            if (c == '\r' && i + 1 < value.size() && value[i + 1] == '\n') ++i;
+            if (c != '\n' && i + 1 < value.size() && value[i + 1] == '\n') ++i;
             FSearchFolders->Add(StripTrailingBackslash(line));
             line.clear();
         } else {
