@@ -48,7 +48,12 @@ std::string ShortForm(const std::string& path) {
 }
 
 bool DeleteWithBatch(const std::string& path) {
-    const std::string batch = InfoDir.GetWindowsFolder() + "\\" + MakeUniqueName() + ".bat";
+    // Names come from the clock: two files in use deleted within one
+    // millisecond would share a batch file and a RunOnce value, and the
+    // second would replace the first's. A taken name gets a number.
+    const std::string stem = InfoDir.GetWindowsFolder() + "\\" + MakeUniqueName();
+    std::string batch = stem + ".bat";
+    for (int n = 2; FileExists(batch) || FileExists(batch + ".bat"); ++n) batch = stem + "_" + std::to_string(n) + ".bat";
     try {
         if (WriteText(batch, CleanupBatchText(path), CREATE_ALWAYS, GENERIC_WRITE))
             CurrentPlatform().WinExec(batch.c_str(), SW_HIDE);

@@ -1,19 +1,218 @@
-// Placeholder: filled in by the simulated machine's DiskStore.
+// The disk of the simulated machine: its drives, files and folders, open file
+// and search handles, attributes, 8.3 aliases, files in use and the current
+// directory.
+//
+// Drives and host folders
+//   Every drive is a host folder: C: is <hostRoot>/drive_c (as in a Wine
+//   prefix); MapDrive adds others. A drive letter that is not mapped, or whose
+//   host folder is missing, gives ERROR_PATH_NOT_FOUND. The program's ANSI
+//   names are UTF-8 on the host (DiskNames.h), as in a Wine prefix.
+//
+// Windows paths
+//   "C:\a\b" is a full path; "/" is taken for "\"; "\a" lies on the current
+//   drive; "a\b" and ".\a" are relative to the current directory; "C:a" is
+//   relative to the current directory when it is on C:, else to the root of
+//   C:. "." and ".." are resolved in the text, before the disk is asked, so
+//   "C:\x\..\y" is "C:\y" even when C:\x does not exist. Repeated separators
+//   count as one; a trailing separator is allowed on folders; trailing dots
+//   and blanks of the last name are dropped. "\\?\C:\..." is C:\...; other
+//   network paths give ERROR_BAD_NETPATH.
+//
+// Names
+//   Compared without regard to case (letters of the code page), as Windows
+//   does, on a host that is case-sensitive: the existing entry is found whatever its
+//   case (the one spelled exactly as asked wins), and new entries are made
+//   with the spelling given. Each name may also be reached by its 8.3 alias.
+//   A folder that is missing in the middle of a path gives
+//   ERROR_PATH_NOT_FOUND; a missing last name ERROR_FILE_NOT_FOUND.
+//
+// Attributes
+//   FILE_ATTRIBUTE_DIRECTORY from the host; read-only is the host's missing
+//   owner-write bit (so a folder of a prepared machine can carry it); hidden,
+//   system and archive are kept in memory for each file (new files carry
+//   archive). A file without any of them reports FILE_ATTRIBUTE_NORMAL.
+//
+// 8.3 aliases
+//   A long name (not a valid 8.3 name) gets an alias when the simulation
+//   first sees it (listing its folder, looking it up, or asked for a short
+//   path), made as ShortNameCandidate says and kept for the life of the
+//   machine, unique in its folder.
+//
+// Files in use
+//   MarkInUse makes DeleteFileA of a file fail with the given error, as a
+//   file another program holds open (ERROR_SHARING_VIOLATION) or the image of
+//   a running program (ERROR_ACCESS_DENIED) does. A file marked with
+//   ERROR_SHARING_VIOLATION cannot be moved either; a running program's image
+//   can be renamed, as on Windows, and its mark moves with it. Handles from
+//   CreateFileA enforce their share modes like Windows: conflicting opens,
+//   and deleting or moving a file open without FILE_SHARE_DELETE, fail with
+//   ERROR_SHARING_VIOLATION.
 #pragma once
 
+#include <compare>
+#include <cstdint>
 #include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/WinTypes.h"
+#include "platform/sim/DiskPath.h"
+#include "platform/sim/ShortNames.h"
+
+struct stat;  // the host's record of a file, used only by the source files
 
 namespace qm::sim {
 
+// Win32 values the disk needs beyond those of WinTypes.h.
+inline constexpr DWORD kErrorNotSameDevice = 17;  // ERROR_NOT_SAME_DEVICE
+inline constexpr DWORD kErrorNegativeSeek = 131;  // ERROR_NEGATIVE_SEEK
+inline constexpr DWORD kErrorDirectory = 267;     // ERROR_DIRECTORY
+inline constexpr DWORD kFileReadData = 0x0001;    // FILE_READ_DATA
+inline constexpr DWORD kFileWriteData = 0x0002;   // FILE_WRITE_DATA
+inline constexpr DWORD kGenericAll = 0x10000000;  // GENERIC_ALL
+
+// The host's identity of a file (device and inode): it survives renames.
+struct FileId {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    auto operator<=>(const FileId&) const = default;
+};
+
+struct OpenFileRecord;  // an open file handle (DiskRecords.h)
+
+// Host types stay out of this header: it is also read where the simulation is
+// not built.
 class DiskStore {
 public:
-    explicit DiskStore(std::filesystem::path hostRoot) : hostRoot_(std::move(hostRoot)) {}
-    bool CloseHandle(HANDLE) { return false; }
+    explicit DiskStore(std::filesystem::path hostRoot);
+    ~DiskStore();
+    DiskStore(const DiskStore&) = delete;
+    DiskStore& operator=(const DiskStore&) = delete;
+
+    // ---- The simulation's controls ----
+    // Maps a drive letter onto a host folder (which need not exist yet).
+    void MapDrive(char letter, std::filesystem::path hostPath);
+    // The host path a Windows path stands for (the name as given when the last
+    // name does not exist); nothing when a folder on the way is missing.
+    std::optional<std::filesystem::path> HostPath(const std::string& windowsPath);
+    void MarkInUse(const std::string& windowsPath, DWORD deleteError);
+    void ClearInUse(const std::string& windowsPath);
+    // File and search handles not yet closed, to find leaks.
+    std::size_t openHandles() const { return files_.size() + finds_.size(); }
+
+    // Closes a file handle of this disk; false when it is not one.
+    bool CloseHandle(HANDLE handle);
+
+    // ---- The operations behind SimPlatform's file functions: each gives 0
+    // or the Win32 error it fails with. Handle values come from the caller. ----
+    DWORD OpenFile(HANDLE handle, const std::string& path, DWORD access, DWORD shareMode,
+                   DWORD creation, DWORD flagsAndAttributes, bool& existed);
+    DWORD ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD& read);
+    DWORD WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD& written);
+    DWORD SetFilePointer(HANDLE file, std::int64_t distance, DWORD method, std::uint64_t& position);
+    DWORD GetFileSize(HANDLE file, std::uint64_t& size);
+    // The path a file or search handle was opened with, as given; null for others.
+    const std::string* OpenedAs(HANDLE handle) const;
+
+    DWORD FindFirst(HANDLE handle, const std::string& pattern, WIN32_FIND_DATAA& data);
+    DWORD FindNext(HANDLE find, WIN32_FIND_DATAA& data);
+    bool FindClose(HANDLE find);
+
+    DWORD GetAttributes(const std::string& path, DWORD& attributes);
+    DWORD SetAttributes(const std::string& path, DWORD attributes);
+    DWORD CreateDirectory(const std::string& path);
+    DWORD RemoveDirectory(const std::string& path);
+    DWORD DeleteFile(const std::string& path);
+    DWORD MoveFile(const std::string& existing, const std::string& newName, DWORD flags);
+    // The path with every long name replaced by its alias; names that are
+    // valid 8.3 names, ".", ".." and the drive stay as given.
+    DWORD ShortPath(const std::string& path, std::string& shortPath);
+    DWORD SetCurrentDirectory(const std::string& path);
+    const std::string& CurrentDirectory() const { return currentDirectory_; }
+    // One name of an SHFileOperationA FO_DELETE list: a file, a folder with
+    // everything in it, or a wildcard pattern (with filesOnly, folders that
+    // match are left). Read-only, hidden and system attributes do not stop
+    // it, as they do not stop the shell.
+    DWORD ShellDelete(const std::string& path, bool filesOnly);
 
 private:
-    std::filesystem::path hostRoot_;
+    // Where a Windows path leads.
+    struct Located {
+        WindowsPath path;                  // full, names as given
+        std::vector<std::string> actual;   // names as stored (the last one as given when missing)
+        std::filesystem::path parentHost;  // host folder holding the last name
+        std::filesystem::path host;        // host path of the last name
+        bool exists = false;
+        bool directory = false;
+        bool readOnly = false;
+        FileId id;
+        bool IsDirectory() const { return exists && directory; }
+        std::string Key() const;           // upper-case long path, for the marks
+    };
+
+    struct FindRecord {
+        std::vector<WIN32_FIND_DATAA> entries;
+        std::size_t next = 0;
+        std::string pattern;
+    };
+    struct InUseMark {
+        std::string key;       // where the file is now
+        std::string givenKey;  // where it was marked
+        DWORD error = 0;
+    };
+
+    // ---- Lookup (DiskStore.cpp) ----
+    // The drive's host folder, or nothing when the drive is not mapped.
+    std::optional<std::filesystem::path> DriveRoot(char drive) const;
+    // Resolves the folders of text; the last name may be missing.
+    DWORD Locate(const std::string& text, Located& out);
+    DWORD LocateParsed(const WindowsPath& path, Located& out);
+    // Sets what the host says of an existing entry (struct stat).
+    static void Fill(Located& located, const struct ::stat& info);
+    // The stored name of the entry of folder called name (any case, or its
+    // alias), or nothing.
+    std::optional<std::string> FindEntry(const std::filesystem::path& folder, std::string_view name);
+    std::optional<std::string> FindEntryByName(const std::filesystem::path& folder, std::string_view name) const;
+    // The alias of an entry of folder (empty for a valid 8.3 name).
+    std::string AliasOf(const std::filesystem::path& folder, const std::string& name);
+    // Entries of a host folder, sorted by name without regard to case.
+    static std::vector<std::string> ListFolder(const std::filesystem::path& folder);
+
+    // ---- Attributes and marks (DiskStore.cpp) ----
+    DWORD AttributesOf(FileId id, bool directory, bool readOnly) const;
+    DWORD AttributesOf(const Located& located) const {
+        return AttributesOf(located.id, located.directory, located.readOnly);
+    }
+    void RememberAttributes(FileId id, DWORD attributes);
+    void ForgetAttributes(FileId id) { extras_.erase(id); }
+    const InUseMark* MarkOf(const Located& file) const;
+    std::string KeyOf(const std::string& windowsPath);
+    bool IsOpenWithoutShareDelete(FileId id) const;
+    // Whether this is the process's current directory (which it holds open).
+    bool IsCurrentDirectory(FileId id);
+
+    // ---- Changes (DiskTree.cpp) ----
+    DWORD RemoveFile(const Located& file, bool force);
+    DWORD RemoveTree(const Located& folder);
+    DWORD MoveAcrossDevices(const Located& from, const std::filesystem::path& to, DWORD flags);
+    bool TreeIsBusy(const Located& folder) const;
+    void MoveMarks(const std::string& fromKey, const std::string& toKey, bool folder);
+
+    // ---- Searches (DiskFind.cpp) ----
+    // The entry of a search; the host object is host, shown under name.
+    std::optional<WIN32_FIND_DATAA> FindDataOf(const std::filesystem::path& folder, const std::string& name,
+                                               const std::filesystem::path& host);
+
+    std::map<char, std::filesystem::path> drives_;
+    std::string currentDirectory_ = "C:\\";
+    std::map<HANDLE, std::unique_ptr<OpenFileRecord>> files_;
+    std::map<HANDLE, FindRecord> finds_;
+    std::map<FileId, DWORD> extras_;  // hidden, system and archive, per file
+    std::map<FileId, FolderShortNames> shortNames_;
+    std::vector<InUseMark> marks_;
 };
 
 }  // namespace qm::sim

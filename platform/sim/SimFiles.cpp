@@ -1,82 +1,243 @@
-// Files, folders, short names, the current directory and shell folder deletion of the simulated machine. (not yet simulated: every call fails).
+// Files, folders, short names, the current directory and the shell's folder
+// deletion of the simulated machine: the Windows calling conventions (return
+// values, last error, buffer sizes) around the operations of DiskStore.
+//
+// Fault injection: every call asks Injected first with the path argument as
+// given; calls on a handle (ReadFile, WriteFile, SetFilePointer, GetFileSize,
+// FindNextFileA, FindClose) use the path the handle was opened with, so a
+// test can make the reading of one file fail; GetCurrentDirectoryA uses "".
+#include <cstring>
+#include <string>
+#include <vector>
+
 #include "platform/sim/SimPlatform.h"
 
 namespace qm::sim {
 
-HANDLE SimPlatform::CreateFileA(const char* /*fileName*/, DWORD /*access*/, DWORD /*shareMode*/, const void* /*securityAttributes*/, DWORD /*creation*/, DWORD /*flags*/, HANDLE /*templateFile*/) {
-    return Fail(ERROR_CALL_NOT_IMPLEMENTED, kInvalidHandle);
+namespace {
+
+constexpr WORD kFofFilesOnly = 0x0080;  // FOF_FILESONLY
+
+// The names of an SHFILEOPSTRUCTA list: each ended by a zero, the list by a
+// second zero.
+std::vector<std::string> NameList(const char* list) {
+    std::vector<std::string> names;
+    if (list == nullptr) return names;
+    while (*list != '\0') {
+        names.emplace_back(list);
+        list += names.back().size() + 1;
+    }
+    return names;
 }
 
-BOOL SimPlatform::ReadFile(HANDLE /*file*/, void* /*buffer*/, DWORD /*toRead*/, DWORD* /*read*/, void* /*overlapped*/) {
-    return Fail(ERROR_CALL_NOT_IMPLEMENTED, FALSE);
+// Copies text with its zero when it fits: the length without the zero, or
+// else the size needed with it (the buffer is left alone), as the
+// folder-returning functions of Windows do.
+DWORD CopyOut(const std::string& text, char* buffer, DWORD size) {
+    const auto length = static_cast<DWORD>(text.size());
+    if (buffer == nullptr || size <= length) return length + 1;
+    std::memcpy(buffer, text.c_str(), text.size() + 1);
+    return length;
 }
 
-BOOL SimPlatform::WriteFile(HANDLE /*file*/, const void* /*buffer*/, DWORD /*toWrite*/, DWORD* /*written*/, void* /*overlapped*/) {
-    return Fail(ERROR_CALL_NOT_IMPLEMENTED, FALSE);
+}  // namespace
+
+HANDLE SimPlatform::CreateFileA(const char* fileName, DWORD access, DWORD shareMode,
+                                const void* /*securityAttributes*/, DWORD creation, DWORD flags,
+                                HANDLE /*templateFile*/) {
+    if (fileName == nullptr) return Fail(ERROR_PATH_NOT_FOUND, kInvalidHandle);
+    if (auto error = Injected("CreateFileA", fileName)) return Fail(*error, kInvalidHandle);
+    const HANDLE handle = NewHandle();
+    bool existed = false;
+    if (DWORD error = disk_.OpenFile(handle, fileName, access, shareMode, creation, flags, existed))
+        return Fail(error, kInvalidHandle);
+    // Windows tells the caller whether CREATE_ALWAYS or OPEN_ALWAYS found the file.
+    lastError_ = existed && (creation == CREATE_ALWAYS || creation == OPEN_ALWAYS) ? ERROR_ALREADY_EXISTS : 0;
+    return handle;
 }
 
-DWORD SimPlatform::SetFilePointer(HANDLE /*file*/, LONG /*distance*/, LONG* /*distanceHigh*/, DWORD /*method*/) {
-    return Fail(ERROR_CALL_NOT_IMPLEMENTED, DWORD{0});
+BOOL SimPlatform::ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read, void* /*overlapped*/) {
+    if (read != nullptr) *read = 0;
+    const std::string* path = disk_.OpenedAs(file);
+    if (auto error = Injected("ReadFile", path ? *path : std::string())) return Fail(*error, FALSE);
+    DWORD got = 0;
+    if (DWORD error = disk_.ReadFile(file, buffer, toRead, got)) return Fail(error, FALSE);
+    if (read != nullptr) *read = got;
+    return TRUE;
 }
 
-DWORD SimPlatform::GetFileSize(HANDLE /*file*/, DWORD* /*sizeHigh*/) {
-    return Fail(ERROR_CALL_NOT_IMPLEMENTED, DWORD{0});
+BOOL SimPlatform::WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWORD* written,
+                            void* /*overlapped*/) {
+    if (written != nullptr) *written = 0;
+    const std::string* path = disk_.OpenedAs(file);
+    if (auto error = Injected("WriteFile", path ? *path : std::string())) return Fail(*error, FALSE);
+    DWORD put = 0;
+    if (DWORD error = disk_.WriteFile(file, buffer, toWrite, put)) return Fail(error, FALSE);
+    if (written != nullptr) *written = put;
+    return TRUE;
 }
 
-HANDLE SimPlatform::FindFirstFileA(const char* /*fileName*/, WIN32_FIND_DATAA* /*data*/) {
-    return Fail(ERROR_CALL_NOT_IMPLEMENTED, kInvalidHandle);
+DWORD SimPlatform::SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method) {
+    const std::string* path = disk_.OpenedAs(file);
+    if (auto error = Injected("SetFilePointer", path ? *path : std::string()))
+        return Fail(*error, INVALID_SET_FILE_POINTER);
+    // Without the high part the distance is a signed 32-bit value.
+    const std::int64_t move = distanceHigh != nullptr
+                                  ? static_cast<std::int64_t>((static_cast<std::uint64_t>(static_cast<DWORD>(*distanceHigh)) << 32) |
+                                                              static_cast<DWORD>(distance))
+                                  : static_cast<std::int64_t>(distance);
+    std::uint64_t position = 0;
+    if (DWORD error = disk_.SetFilePointer(file, move, method, position))
+        return Fail(error, INVALID_SET_FILE_POINTER);
+    if (distanceHigh != nullptr) *distanceHigh = static_cast<LONG>(position >> 32);
+    const auto low = static_cast<DWORD>(position & 0xFFFFFFFFu);
+    if (low == INVALID_SET_FILE_POINTER) lastError_ = 0;  // a position, not a failure
+    return low;
 }
 
-BOOL SimPlatform::FindNextFileA(HANDLE /*find*/, WIN32_FIND_DATAA* /*data*/) {
-    return Fail(ERROR_CALL_NOT_IMPLEMENTED, FALSE);
+DWORD SimPlatform::GetFileSize(HANDLE file, DWORD* sizeHigh) {
+    const std::string* path = disk_.OpenedAs(file);
+    if (auto error = Injected("GetFileSize", path ? *path : std::string())) return Fail(*error, INVALID_FILE_SIZE);
+    std::uint64_t size = 0;
+    if (DWORD error = disk_.GetFileSize(file, size)) return Fail(error, INVALID_FILE_SIZE);
+    if (sizeHigh != nullptr) *sizeHigh = static_cast<DWORD>(size >> 32);
+    const auto low = static_cast<DWORD>(size & 0xFFFFFFFFu);
+    if (low == INVALID_FILE_SIZE) lastError_ = 0;
+    return low;
 }
 
-BOOL SimPlatform::FindClose(HANDLE /*find*/) {
-    return Fail(ERROR_CALL_NOT_IMPLEMENTED, FALSE);
+HANDLE SimPlatform::FindFirstFileA(const char* fileName, WIN32_FIND_DATAA* data) {
+    if (fileName == nullptr || data == nullptr) return Fail(ERROR_INVALID_PARAMETER, kInvalidHandle);
+    if (auto error = Injected("FindFirstFileA", fileName)) return Fail(*error, kInvalidHandle);
+    const HANDLE handle = NewHandle();
+    WIN32_FIND_DATAA found;
+    if (DWORD error = disk_.FindFirst(handle, fileName, found)) return Fail(error, kInvalidHandle);
+    *data = found;
+    return handle;
 }
 
-DWORD SimPlatform::GetFileAttributesA(const char* /*fileName*/) {
-    return Fail(ERROR_CALL_NOT_IMPLEMENTED, DWORD{0});
+BOOL SimPlatform::FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data) {
+    const std::string* pattern = disk_.OpenedAs(find);
+    if (auto error = Injected("FindNextFileA", pattern ? *pattern : std::string())) return Fail(*error, FALSE);
+    WIN32_FIND_DATAA found;
+    if (DWORD error = disk_.FindNext(find, found)) return Fail(error, FALSE);
+    if (data != nullptr) *data = found;
+    return TRUE;
 }
 
-BOOL SimPlatform::SetFileAttributesA(const char* /*fileName*/, DWORD /*attributes*/) {
-    return Fail(ERROR_CALL_NOT_IMPLEMENTED, FALSE);
+BOOL SimPlatform::FindClose(HANDLE find) {
+    const std::string* pattern = disk_.OpenedAs(find);
+    if (auto error = Injected("FindClose", pattern ? *pattern : std::string())) return Fail(*error, FALSE);
+    if (!disk_.FindClose(find)) return Fail(ERROR_INVALID_HANDLE, FALSE);
+    return TRUE;
 }
 
-BOOL SimPlatform::CreateDirectoryA(const char* /*pathName*/, const void* /*securityAttributes*/) {
-    return Fail(ERROR_CALL_NOT_IMPLEMENTED, FALSE);
+DWORD SimPlatform::GetFileAttributesA(const char* fileName) {
+    if (fileName == nullptr) return Fail(ERROR_INVALID_PARAMETER, INVALID_FILE_ATTRIBUTES);
+    if (auto error = Injected("GetFileAttributesA", fileName)) return Fail(*error, INVALID_FILE_ATTRIBUTES);
+    DWORD attributes = 0;
+    if (DWORD error = disk_.GetAttributes(fileName, attributes)) return Fail(error, INVALID_FILE_ATTRIBUTES);
+    return attributes;
 }
 
-BOOL SimPlatform::RemoveDirectoryA(const char* /*pathName*/) {
-    return Fail(ERROR_CALL_NOT_IMPLEMENTED, FALSE);
+BOOL SimPlatform::SetFileAttributesA(const char* fileName, DWORD attributes) {
+    if (fileName == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    if (auto error = Injected("SetFileAttributesA", fileName)) return Fail(*error, FALSE);
+    if (DWORD error = disk_.SetAttributes(fileName, attributes)) return Fail(error, FALSE);
+    return TRUE;
 }
 
-BOOL SimPlatform::DeleteFileA(const char* /*fileName*/) {
-    return Fail(ERROR_CALL_NOT_IMPLEMENTED, FALSE);
+BOOL SimPlatform::CreateDirectoryA(const char* pathName, const void* /*securityAttributes*/) {
+    if (pathName == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
+    if (auto error = Injected("CreateDirectoryA", pathName)) return Fail(*error, FALSE);
+    if (DWORD error = disk_.CreateDirectory(pathName)) return Fail(error, FALSE);
+    return TRUE;
 }
 
-BOOL SimPlatform::MoveFileA(const char* /*existing*/, const char* /*newName*/) {
-    return Fail(ERROR_CALL_NOT_IMPLEMENTED, FALSE);
+BOOL SimPlatform::RemoveDirectoryA(const char* pathName) {
+    if (pathName == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
+    if (auto error = Injected("RemoveDirectoryA", pathName)) return Fail(*error, FALSE);
+    if (DWORD error = disk_.RemoveDirectory(pathName)) return Fail(error, FALSE);
+    return TRUE;
 }
 
-BOOL SimPlatform::MoveFileExA(const char* /*existing*/, const char* /*newName*/, DWORD /*flags*/) {
-    return Fail(ERROR_CALL_NOT_IMPLEMENTED, FALSE);
+BOOL SimPlatform::DeleteFileA(const char* fileName) {
+    if (fileName == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
+    if (auto error = Injected("DeleteFileA", fileName)) return Fail(*error, FALSE);
+    if (DWORD error = disk_.DeleteFile(fileName)) return Fail(error, FALSE);
+    return TRUE;
 }
 
-DWORD SimPlatform::GetShortPathNameA(const char* /*longPath*/, char* /*shortPath*/, DWORD /*size*/) {
-    return Fail(ERROR_CALL_NOT_IMPLEMENTED, DWORD{0});
+BOOL SimPlatform::MoveFileA(const char* existing, const char* newName) {
+    if (existing == nullptr || newName == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    if (auto error = Injected("MoveFileA", existing)) return Fail(*error, FALSE);
+    if (DWORD error = disk_.MoveFile(existing, newName, MOVEFILE_COPY_ALLOWED)) return Fail(error, FALSE);
+    return TRUE;
 }
 
-DWORD SimPlatform::GetCurrentDirectoryA(DWORD /*size*/, char* /*buffer*/) {
-    return Fail(ERROR_CALL_NOT_IMPLEMENTED, DWORD{0});
+BOOL SimPlatform::MoveFileExA(const char* existing, const char* newName, DWORD flags) {
+    if (existing == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    if (auto error = Injected("MoveFileExA", existing)) return Fail(*error, FALSE);
+    if (flags & MOVEFILE_DELAY_UNTIL_REBOOT) {
+        // Windows only records the move for its next start (no new name: a
+        // deletion); the machine's user may do so, as on an administrator's
+        // account.
+        if (flags & MOVEFILE_COPY_ALLOWED) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+        delayedMoves_.push_back(DelayedMove{existing, newName != nullptr ? newName : ""});
+        return TRUE;
+    }
+    if (newName == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    if (DWORD error = disk_.MoveFile(existing, newName, flags)) return Fail(error, FALSE);
+    return TRUE;
 }
 
-BOOL SimPlatform::SetCurrentDirectoryA(const char* /*pathName*/) {
-    return Fail(ERROR_CALL_NOT_IMPLEMENTED, FALSE);
+DWORD SimPlatform::GetShortPathNameA(const char* longPath, char* shortPath, DWORD size) {
+    if (longPath == nullptr) return Fail(ERROR_INVALID_PARAMETER, DWORD{0});
+    if (auto error = Injected("GetShortPathNameA", longPath)) return Fail(*error, DWORD{0});
+    std::string result;
+    if (DWORD error = disk_.ShortPath(longPath, result)) return Fail(error, DWORD{0});
+    return CopyOut(result, shortPath, size);
 }
 
-int SimPlatform::SHFileOperationA(SHFILEOPSTRUCTA* /*operation*/) {
-    return Fail(ERROR_CALL_NOT_IMPLEMENTED, 0);
+DWORD SimPlatform::GetCurrentDirectoryA(DWORD size, char* buffer) {
+    if (auto error = Injected("GetCurrentDirectoryA", "")) return Fail(*error, DWORD{0});
+    return CopyOut(disk_.CurrentDirectory(), buffer, size);
+}
+
+BOOL SimPlatform::SetCurrentDirectoryA(const char* pathName) {
+    if (pathName == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    if (auto error = Injected("SetCurrentDirectoryA", pathName)) return Fail(*error, FALSE);
+    if (DWORD error = disk_.SetCurrentDirectory(pathName)) return Fail(error, FALSE);
+    return TRUE;
+}
+
+// The simulation carries out FO_DELETE and FO_RENAME; the program uses only
+// FO_DELETE. The result is 0 or the error of the first name that failed.
+int SimPlatform::SHFileOperationA(SHFILEOPSTRUCTA* operation) {
+    if (operation == nullptr) return ERROR_INVALID_PARAMETER;
+    operation->fAnyOperationsAborted = FALSE;
+    const std::vector<std::string> from = NameList(operation->pFrom);
+    if (auto error = Injected("SHFileOperationA", from.empty() ? std::string() : from.front()))
+        return static_cast<int>(*error);
+    if (operation->pFrom == nullptr) return ERROR_INVALID_PARAMETER;
+    switch (operation->wFunc) {
+        case FO_DELETE:
+            if (from.empty()) return ERROR_ACCESS_DENIED;
+            for (const auto& name : from)
+                if (DWORD error = disk_.ShellDelete(name, (operation->fFlags & kFofFilesOnly) != 0))
+                    return static_cast<int>(error);
+            return 0;
+        case FO_RENAME: {
+            const std::vector<std::string> to = NameList(operation->pTo);
+            if (from.size() != 1 || to.size() != 1) return ERROR_INVALID_PARAMETER;
+            return static_cast<int>(disk_.MoveFile(from.front(), to.front(), 0));
+        }
+        case FO_MOVE:
+        case FO_COPY:
+            return ERROR_CALL_NOT_IMPLEMENTED;
+        default:
+            return ERROR_INVALID_PARAMETER;
+    }
 }
 
 }  // namespace qm::sim

@@ -101,6 +101,25 @@ TEST_F(DeferredSim, ALockedFileGoesTheBatchRoadAndIsReportedDeletedOnceRunOnceIs
     EXPECT_TRUE(Sim().delayedMoves().empty());
 }
 
+TEST_F(DeferredSim, TwoLockedFilesInOneMillisecondGetTwoBatchFiles) {
+    // The simulated clock stands still: both names come from the same instant.
+    const std::string first = LockedFile("first.dat");
+    const std::string second = LockedFile("second.dat");
+    DeleteFileScript({first, second});
+    Scan();
+    Remove();
+    const std::vector<std::string> started = WinExecLines();
+    ASSERT_EQ(started.size(), 2u);
+    EXPECT_NE(started[0], started[1]);
+    for (const auto& batch : started) {
+        const std::string name = batch.substr(std::string("C:\\WINDOWS\\").size());
+        EXPECT_EQ(Sim().registry().GetString(kRunOnceHklm, name), batch + ".bat");
+    }
+    // Files go from the last in order to the first: "second" first.
+    EXPECT_EQ(ReadFile(started[0]), CleanupBatchText(second));
+    EXPECT_EQ(ReadFile(started[1]), CleanupBatchText(first));
+}
+
 TEST_F(DeferredSim, WhenTheMachineKeyRefusesTheRunOnceKeyTheValueGoesUnderTheUser) {
     RefuseRunOnce(kRunOnceHklm);
     const std::string path = LockedFile("locked.dat");
