@@ -46,6 +46,16 @@ run_suite() {
 run_suite linux-tests build/linux/tests/quellmar_tests
 run_suite wine-tests tools/wine-run.sh build/win64/tests/quellmar_win_tests.exe
 
+# The real window under Wine and Xvfb, clicked through by a driver program.
+if tests/gui/run-gui-test.sh >build/gui-test.log 2>&1; then
+  passed=$((passed + 1))
+  echo "gui-test: 1 passed, 0 failed"
+else
+  failed=$((failed + 1))
+  tail -30 build/gui-test.log
+  echo "gui-test: 0 passed, 1 failed"
+fi
+
 # The main job on the built-in demo, end to end.
 demo=$(tools/check-demo.sh)
 echo "$demo" | tail -5

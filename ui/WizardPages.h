@@ -1,0 +1,50 @@
+// The controls of the wizard window: the seven pages of nbWizard and the
+// button bar below them, made hidden and placed in design units scaled to the
+// screen. Which of them show is the window's business (MainWindow).
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <vector>
+
+#include "shell/WizardView.h"
+#include "ui/DescriptionView.h"
+#include "ui/Fonts.h"
+#include "ui/Layout.h"
+#include "ui/ListViewItemList.h"
+#include "ui/TabbedLists.h"
+
+namespace qmui {
+
+inline constexpr int kBarPage = -1;  // the button bar, shown with every page
+
+struct PlacedControl {
+    HWND hwnd = nullptr;
+    int page = kBarPage;
+    RECT base{};  // pixels, for the design client size
+    unsigned anchors = kAnchorTopLeft;
+    bool visible = true;  // the control's own Visible property
+};
+
+struct WizardControls {
+    std::vector<PlacedControl> placed;  // in tab order
+    std::map<qm::Widget, size_t> byWidget;
+    TabbedLists tabs;             // PgAllOperation and its five lists
+    ListViewItemList report;      // AdvRaport
+    DescriptionView description;  // htmlLite1
+    HWND tooltip = nullptr;       // the buttons' hints
+    Icon exitIcon, aboutIcon;
+    ImageList nextImage;
+};
+
+struct PageResources {
+    const UiFonts& fonts;
+    Scaler scale;
+    HIMAGELIST itemImages;
+};
+
+// Makes every control of the window, hidden, in tab order.
+void BuildWizardPages(HWND window, const PageResources& resources, WizardControls& controls);
+
+}  // namespace qmui
