@@ -91,6 +91,19 @@ LONG SetValue(const RegKey& key, const std::string& valueName, std::uint16_t dat
     return p.RegSetValueExA(key.get(), valueName.c_str(), 0, dataType, data.bytes.data(), data.count);
 }
 
+// The removal step of an addition or a change: the key opened or created,
+// the value written. False for any failure ("Open Key error" included).
+bool WriteValue(const RegistryPathParts& parts, const std::string& valueName, std::uint16_t dataType,
+                const WriteData& data, bool wideName) {
+    try {
+        RegKey key;
+        if (!OpenOrCreateKey(parts, kReadWrite, key)) throw std::runtime_error("Open Key error");
+        return SetValue(key, valueName, dataType, data, wideName) == ERROR_SUCCESS;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 // A key path naming a root itself: nothing below it but backslashes.
 bool NamesARoot(const RegistryPathParts& parts) {
     return parts.SubKey.find_first_not_of('\\') == std::string::npos;
@@ -246,14 +259,8 @@ void TlinkObject::AddRegistryValue(const std::string& Path, const std::string& V
             return;
         }
         if (!IsItemChecked(kCategoryRegistry)) return;
-        bool failed = true;
-        try {
-            RegKey key;
-            if (!OpenOrCreateKey(parts, kReadWrite, key)) throw std::runtime_error("Open Key error");
-            failed = SetValue(key, ValueName, DataType, data, WideName) != ERROR_SUCCESS;
-        } catch (const std::exception&) {
-        }
-        AddReportLine(kCategoryRegistry, kOperationAdd, failed, ValueName, Path);
+        AddReportLine(kCategoryRegistry, kOperationAdd, !WriteValue(parts, ValueName, DataType, data, WideName),
+                      ValueName, Path);
     } catch (const std::exception&) {
     }
 }
@@ -283,14 +290,8 @@ void TlinkObject::ChangeRegistryValue(const std::string& Path, const std::string
             return;
         }
         if (!IsItemChecked(kCategoryRegistry)) return;
-        bool failed = true;
-        try {
-            RegKey key;
-            if (!OpenOrCreateKey(parts, kReadWrite, key)) throw std::runtime_error("Open Key error");
-            failed = SetValue(key, ValueName, DataType, data, WideName) != ERROR_SUCCESS;
-        } catch (const std::exception&) {
-        }
-        AddReportLine(kCategoryRegistry, kOperationChange, failed, ValueName, Path);
+        AddReportLine(kCategoryRegistry, kOperationChange, !WriteValue(parts, ValueName, DataType, data, WideName),
+                      ValueName, Path);
     } catch (const std::exception&) {
     }
 }
