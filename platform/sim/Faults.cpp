@@ -3,22 +3,9 @@
 
 #include <cctype>
 
+#include "platform/sim/SamePath.h"
+
 namespace qm::sim {
-
-namespace {
-
-bool SamePath(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] == '/' ? '\\' : a[i];
-        char y = b[i] == '/' ? '\\' : b[i];
-        if (std::toupper(static_cast<unsigned char>(x)) != std::toupper(static_cast<unsigned char>(y)))
-            return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 FaultRule::FaultRule(std::string operation, DWORD error)
     : operation_(std::move(operation)), error_(error) {}

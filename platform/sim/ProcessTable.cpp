@@ -4,22 +4,9 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/sim/SamePath.h"
+
 namespace qm::sim {
-
-namespace {
-
-bool SamePath(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const char x = a[i] == '/' ? '\\' : a[i];
-        const char y = b[i] == '/' ? '\\' : b[i];
-        if (std::toupper(static_cast<unsigned char>(x)) != std::toupper(static_cast<unsigned char>(y)))
-            return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 DWORD ProcessTable::Start(std::string exePath) {
     SimProcess process;
