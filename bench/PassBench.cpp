@@ -100,7 +100,7 @@ void BM_RegistryRemovalPass(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * items);
 }
-BENCHMARK(BM_RegistryRemovalPass)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_RegistryRemovalPass)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 void BM_MixedScanPass(benchmark::State& state) {
     const int items = static_cast<int>(state.range(0));
@@ -115,7 +115,7 @@ void BM_MixedScanPass(benchmark::State& state) {
     if (rows != items) state.SkipWithError("the scan did not list every item");
     state.SetItemsProcessed(state.iterations() * items);
 }
-BENCHMARK(BM_MixedScanPass)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_MixedScanPass)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_MixedRemovalPass(benchmark::State& state) {
     const int items = static_cast<int>(state.range(0));
@@ -132,7 +132,7 @@ void BM_MixedRemovalPass(benchmark::State& state) {
     if (bench.report.RowCount() != items) state.SkipWithError("the removal did not report every item");
     state.SetItemsProcessed(state.iterations() * items);
 }
-BENCHMARK(BM_MixedRemovalPass)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_MixedRemovalPass)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
 
