@@ -34,9 +34,9 @@ cp "$machine/WINDOWS/system.ini" "$c/windows/system.ini"
 cp "$machine/WINDOWS/win.ini" "$c/windows/win.ini"
 
 # Registry: the same file the simulated machine starts from.
-cp "$here/machine/registry.reg" "$prefix/demo.reg"
+cp "$here/machine/registry.reg" "$c/demo.reg"
 wine regedit /S 'C:\demo.reg' >/dev/null 2>&1
-rm -f "$prefix/demo.reg"
+rm -f "$c/demo.reg"
 
 # Running programs.
 wine start /b 'C:\windows\system32\stpager.exe' >/dev/null 2>&1
