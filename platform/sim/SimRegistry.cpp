@@ -28,6 +28,22 @@ DWORD StringCount(DWORD type, const BYTE* data, DWORD count, DWORD unit) {
 }
 
 // Copies value data to the caller as RegQueryValueEx does.
+// What both query calls check before they copy: arguments, handle, access,
+// and the value itself (a missing one also clears a size-only query's size).
+LONG QueriedValue(const std::optional<RegistryStore::Opened>& opened, const std::u16string& name, DWORD* reserved,
+                  BYTE* data, DWORD* dataSize, const RegValue*& value) {
+    if ((data && !dataSize) || reserved) return ERROR_INVALID_PARAMETER;
+    if (!opened) return ERROR_INVALID_HANDLE;
+    if (opened->key->deleted) return ERROR_KEY_DELETED;
+    if ((opened->granted & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
+    value = opened->key->FindValue(name);
+    if (!value) {
+        if (dataSize && !data) *dataSize = 0;
+        return ERROR_FILE_NOT_FOUND;
+    }
+    return ERROR_SUCCESS;
+}
+
 LONG CopyOut(const std::vector<BYTE>& bytes, DWORD storedType, bool terminateAnsi, DWORD* type, BYTE* data,
              DWORD* dataSize) {
     if (type) *type = storedType;
@@ -105,15 +121,8 @@ LONG SimPlatform::RegQueryValueExA(HKEY key, const char* valueName, DWORD* reser
                                    BYTE* data, DWORD* dataSize) {
     auto opened = registry_.Find(key);
     if (auto error = Injected("RegQueryValueExA", opened ? opened->path : "")) return static_cast<LONG>(*error);
-    if ((data && !dataSize) || reserved) return ERROR_INVALID_PARAMETER;
-    if (!opened) return ERROR_INVALID_HANDLE;
-    if (opened->key->deleted) return ERROR_KEY_DELETED;
-    if ((opened->granted & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
-    const RegValue* value = opened->key->FindValue(NameOf(valueName));
-    if (!value) {
-        if (dataSize && !data) *dataSize = 0;
-        return ERROR_FILE_NOT_FOUND;
-    }
+    const RegValue* value = nullptr;
+    if (const LONG error = QueriedValue(opened, NameOf(valueName), reserved, data, dataSize, value)) return error;
     if (!IsString(value->type)) return CopyOut(value->data, value->type, false, type, data, dataSize);
     const std::string ansi = Utf16ToAnsi(Utf16Text(value->data));
     return CopyOut(std::vector<BYTE>(ansi.begin(), ansi.end()), value->type, true, type, data, dataSize);
@@ -123,15 +132,8 @@ LONG SimPlatform::RegQueryValueExW(HKEY key, const WCHAR* valueName, DWORD* rese
                                    BYTE* data, DWORD* dataSize) {
     auto opened = registry_.Find(key);
     if (auto error = Injected("RegQueryValueExW", opened ? opened->path : "")) return static_cast<LONG>(*error);
-    if ((data && !dataSize) || reserved) return ERROR_INVALID_PARAMETER;
-    if (!opened) return ERROR_INVALID_HANDLE;
-    if (opened->key->deleted) return ERROR_KEY_DELETED;
-    if ((opened->granted & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
-    const RegValue* value = opened->key->FindValue(NameOf(valueName));
-    if (!value) {
-        if (dataSize && !data) *dataSize = 0;
-        return ERROR_FILE_NOT_FOUND;
-    }
+    const RegValue* value = nullptr;
+    if (const LONG error = QueriedValue(opened, NameOf(valueName), reserved, data, dataSize, value)) return error;
     return CopyOut(value->data, value->type, false, type, data, dataSize);
 }
 
