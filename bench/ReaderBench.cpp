@@ -8,7 +8,7 @@
 
 #include "bench/BenchMachine.h"
 #include "platform/Handles.h"
-#include "reader/FieldKey.h"
+#include "format/FieldKey.h"
 #include "reader/Quarn_ReadSpecialFile.h"
 
 namespace qm::bench {

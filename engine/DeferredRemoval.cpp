@@ -146,8 +146,8 @@ void TlinkObject::ProcessPendingLists() {
         const std::string& entry = *it;
         OnProgress(nullptr, --index);
         const bool deleted = ForceDeleteFile(entry, false) || ForceDeleteFile(entry, true);
-        AddReportLine(kCategoryDisk, kOperationDelete, !deleted, ExtractFileName(entry), ExtractFilePath(entry));
-        OnItemStatus(nullptr, entry, kOperationDelete, 0);
+        AddReportLine(kCategoryDisk, kOpDelete, !deleted, ExtractFileName(entry), ExtractFilePath(entry));
+        OnItemStatus(nullptr, entry, kOpDelete, 0);
     }
     OnProgress(nullptr, 0);
     OnProgressMax(nullptr, FPendingFolders->Count());
@@ -156,8 +156,8 @@ void TlinkObject::ProcessPendingLists() {
         const std::string& entry = *it;
         OnProgress(nullptr, --index);
         RemoveFolderTree(entry);
-        AddReportLine(kCategoryDisk, kOperationDelete, DirectoryExists(entry), "", entry);
-        OnItemStatus(nullptr, entry, kOperationDelete, 0);
+        AddReportLine(kCategoryDisk, kOpDelete, DirectoryExists(entry), "", entry);
+        OnItemStatus(nullptr, entry, kOpDelete, 0);
     }
 }
 

@@ -18,14 +18,14 @@ void TlinkObject::CreateFolderItem(const std::string& Path) {
         }
         if (!IsItemChecked(kCategoryDisk)) return;
         if (Path.empty()) throw std::invalid_argument("no folder to create");
-        AddReportLine(kCategoryDisk, kOperationAdd, !ForceDirectories(Path), "", Path);
+        AddReportLine(kCategoryDisk, kOpAdd, !ForceDirectories(Path), "", Path);
     } catch (const std::exception&) {
     }
 }
 
 void TlinkObject::DeleteFolderItem(const std::string& Path) {
     try {
-        const std::string path = ResolveFileName(Path, true, kOperationDelete);
+        const std::string path = ResolveFileName(Path, true, kOpDelete);
         if (!DirectoryExists(path)) return;
         if (FScanMode) {
             AddItemRow(FDiskList, kCategoryDisk, "Delte  Folder", 2, {path});
@@ -66,7 +66,7 @@ void TlinkObject::RenameItem(const std::string& NewPath, const std::string& OldP
         }
         if (!IsItemChecked(kCategoryDisk)) return;
         const bool moved = CurrentPlatform().MoveFileA(OldPath.c_str(), NewPath.c_str()) != FALSE;
-        AddReportLine(kCategoryDisk, kOperationRename, !moved, ExtractFileName(NewPath), ExtractFilePath(NewPath));
+        AddReportLine(kCategoryDisk, kOpRename, !moved, ExtractFileName(NewPath), ExtractFilePath(NewPath));
     } catch (const std::exception&) {
     }
 }

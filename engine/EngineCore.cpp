@@ -125,7 +125,7 @@ void TlinkObject::OnCreateFolder(TReadSpecialFile* Sender, const std::string& Pa
 
 void TlinkObject::OnDeleteFile(TReadSpecialFile* Sender, const std::string& Path) {
     BeginItem(Sender);
-    const std::string resolved = ResolveFileName(InfoDir.ExpandVariables(Path), false, kOperationDelete);
+    const std::string resolved = ResolveFileName(InfoDir.ExpandVariables(Path), false, kOpDelete);
     EraseFileItem(resolved);
     // The running program started from this file gets the next number.
     BeginItem(Sender);
@@ -206,10 +206,10 @@ void TlinkObject::OnItemStatus(TReadSpecialFile*, const std::string& Path, std::
     if (Path.empty()) return;
     std::string text = FScanMode ? "Searching for items to " : "";
     switch (Operation) {
-        case kOperationDelete: text += "delete "; break;
-        case kOperationChange: text += "change "; break;
-        case kOperationAdd: text += "add "; break;
-        case kOperationRename: text += "rename "; break;
+        case kOpDelete: text += "delete "; break;
+        case kOpChange: text += "change "; break;
+        case kOpAdd: text += "add "; break;
+        case kOpRename: text += "rename "; break;
         default: return;  // register, unregister and unknown codes show nothing
     }
     if (FOnStatus != nullptr) FOnStatus(text, Path, FScanMode);

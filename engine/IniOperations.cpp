@@ -89,7 +89,7 @@ void TlinkObject::AddIniValue(const std::string& IniFile, const std::string& Sec
         } catch (const std::exception&) {
             failed = true;
         }
-        AddReportLine(kCategoryIni, kOperationAdd, failed, IniValueName, IniFile + "[" + Section + "]");
+        AddReportLine(kCategoryIni, kOpAdd, failed, IniValueName, IniFile + "[" + Section + "]");
     } catch (const std::exception&) {
     }
 }
@@ -110,7 +110,7 @@ void TlinkObject::DeleteIniValue(const std::string& IniFile, const std::string& 
         } catch (const std::exception&) {
             failed = true;
         }
-        AddReportLine(kCategoryIni, kOperationDelete, failed, IniValueName, IniFile + "[" + Section + "]");
+        AddReportLine(kCategoryIni, kOpDelete, failed, IniValueName, IniFile + "[" + Section + "]");
     } catch (const std::exception&) {
     }
 }
@@ -136,7 +136,7 @@ void TlinkObject::ChangeIniValue(const std::string& IniFile, const std::string& 
         } catch (const std::exception&) {
             failed = true;
         }
-        AddReportLine(kCategoryIni, kOperationChange, failed, IniValueName, IniFile + "[" + Section + "]");
+        AddReportLine(kCategoryIni, kOpChange, failed, IniValueName, IniFile + "[" + Section + "]");
     } catch (const std::exception&) {
     }
 }
@@ -164,7 +164,7 @@ void TlinkObject::AddIniSection(const std::string& IniFile, const std::string& S
                 failed = true;
             }
         }
-        AddReportLine(kCategoryIni, kOperationAdd, failed, Section, IniFile);
+        AddReportLine(kCategoryIni, kOpAdd, failed, Section, IniFile);
     } catch (const std::exception&) {
     }
 }
@@ -189,7 +189,7 @@ void TlinkObject::DeleteIniSection(const std::string& IniFile, const std::string
                 failed = true;
             }
         }
-        AddReportLine(kCategoryIni, kOperationDelete, failed, Section, IniFile);
+        AddReportLine(kCategoryIni, kOpDelete, failed, Section, IniFile);
     } catch (const std::exception&) {
     }
 }

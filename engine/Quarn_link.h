@@ -26,6 +26,7 @@
 
 #include "engine/ItemList.h"
 #include "engine/SortedStringList.h"
+#include "format/RemovalScriptFormat.h"
 #include "platform/WinTypes.h"
 
 namespace qm {
@@ -42,16 +43,9 @@ enum : std::uint8_t {
     kCategoryServer = 4,
 };
 
-// Operation codes of the script, and 0 for stopping a program (report only).
-enum : std::uint16_t {
-    kOperationKill = 0,
-    kOperationDelete = 1,
-    kOperationChange = 2,
-    kOperationAdd = 3,
-    kOperationRename = 7,
-    kOperationRegister = 0x44,
-    kOperationUnregister = 0x55,
-};
+// The report's operation code for stopping a program; the others are the
+// script's own operation codes (kOpDelete ... kOpUnregister).
+inline constexpr std::uint16_t kOperationKill = 0;
 
 // The status callback: a plain procedure, with no context of its own.
 using TStatusProc = void (*)(const std::string& text, const std::string& path, bool scanMode);

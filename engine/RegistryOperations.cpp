@@ -209,7 +209,7 @@ void TlinkObject::AddRegistryKey(const std::string& Path) {
         }
         if (!IsItemChecked(kCategoryRegistry)) return;
         RegKey key;
-        AddReportLine(kCategoryRegistry, kOperationAdd, !OpenOrCreateKey(parts, kReadWrite, key), "", Path);
+        AddReportLine(kCategoryRegistry, kOpAdd, !OpenOrCreateKey(parts, kReadWrite, key), "", Path);
     } catch (const std::exception&) {
     }
 }
@@ -233,7 +233,7 @@ void TlinkObject::DeleteRegistryKey(const std::string& Path) {
             failed = OpenKey(parts, KEY_ALL_ACCESS, key);
         } catch (const std::exception&) {
         }
-        AddReportLine(kCategoryRegistry, kOperationDelete, failed, "", Path);
+        AddReportLine(kCategoryRegistry, kOpDelete, failed, "", Path);
     } catch (const std::exception&) {
     }
 }
@@ -259,7 +259,7 @@ void TlinkObject::AddRegistryValue(const std::string& Path, const std::string& V
             return;
         }
         if (!IsItemChecked(kCategoryRegistry)) return;
-        AddReportLine(kCategoryRegistry, kOperationAdd, !WriteValue(parts, ValueName, DataType, data, WideName),
+        AddReportLine(kCategoryRegistry, kOpAdd, !WriteValue(parts, ValueName, DataType, data, WideName),
                       ValueName, Path);
     } catch (const std::exception&) {
     }
@@ -290,7 +290,7 @@ void TlinkObject::ChangeRegistryValue(const std::string& Path, const std::string
             return;
         }
         if (!IsItemChecked(kCategoryRegistry)) return;
-        AddReportLine(kCategoryRegistry, kOperationChange, !WriteValue(parts, ValueName, DataType, data, WideName),
+        AddReportLine(kCategoryRegistry, kOpChange, !WriteValue(parts, ValueName, DataType, data, WideName),
                       ValueName, Path);
     } catch (const std::exception&) {
     }
@@ -319,7 +319,7 @@ void TlinkObject::DeleteRegistryValue(const std::string& Path, const std::string
             }
         } catch (const std::exception&) {
         }
-        AddReportLine(kCategoryRegistry, kOperationDelete, failed, ValueName, Path);
+        AddReportLine(kCategoryRegistry, kOpDelete, failed, ValueName, Path);
     } catch (const std::exception&) {
     }
 }

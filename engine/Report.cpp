@@ -24,12 +24,12 @@ constexpr int kFailedImage = 7;
 const char* OperationWord(std::uint16_t operation) {
     switch (operation) {
         case kOperationKill: return "Kill ";
-        case kOperationDelete: return "Delete ";
-        case kOperationChange: return "Change ";
-        case kOperationAdd: return "Add ";
-        case kOperationRename: return "Rename ";
-        case kOperationRegister: return "Register ";
-        case kOperationUnregister: return "Unregister ";
+        case kOpDelete: return "Delete ";
+        case kOpChange: return "Change ";
+        case kOpAdd: return "Add ";
+        case kOpRename: return "Rename ";
+        case kOpRegister: return "Register ";
+        case kOpUnregister: return "Unregister ";
         default: return nullptr;
     }
 }

@@ -155,12 +155,12 @@ std::string TlinkObject::ResolveFileName(const std::string& Name, bool IsFolder,
                 if (!found) {
                     result = candidate;
                 } else if (IsFolder) {
-                    if (Operation == kOperationDelete) DeleteFolderItem(candidate);
-                } else if (Operation == kOperationDelete) {
+                    if (Operation == kOpDelete) DeleteFolderItem(candidate);
+                } else if (Operation == kOpDelete) {
                     EraseFileItem(candidate);
-                } else if (Operation == kOperationRegister) {
+                } else if (Operation == kOpRegister) {
                     RegisterServer(candidate);
-                } else if (Operation == kOperationUnregister) {
+                } else if (Operation == kOpUnregister) {
                     UnregisterServer(candidate);
                 }
                 found = true;

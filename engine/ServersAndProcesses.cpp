@@ -98,7 +98,7 @@ std::int32_t KillProcess(const std::string& Path) {
 
 void TlinkObject::RegisterServer(const std::string& Path) {
     try {
-        const std::string path = ResolveFileName(Path, false, kOperationRegister);
+        const std::string path = ResolveFileName(Path, false, kOpRegister);
         if (!FileExists(path)) return;
         if (FScanMode) {
             AddItemRow(FServerList, kCategoryServer, "Register Server", 9, {path});
@@ -106,14 +106,14 @@ void TlinkObject::RegisterServer(const std::string& Path) {
         }
         if (!IsItemChecked(kCategoryServer)) return;
         const bool ok = CallRegistrationEntry(path, true);
-        AddReportLine(kCategoryServer, kOperationRegister, !ok, ExtractFileName(path), ExtractFilePath(path));
+        AddReportLine(kCategoryServer, kOpRegister, !ok, ExtractFileName(path), ExtractFilePath(path));
     } catch (const std::exception&) {
     }
 }
 
 void TlinkObject::UnregisterServer(const std::string& Path) {
     try {
-        const std::string path = ResolveFileName(Path, false, kOperationUnregister);
+        const std::string path = ResolveFileName(Path, false, kOpUnregister);
         if (!FileExists(path)) return;
         if (FScanMode) {
             AddItemRow(FServerList, kCategoryServer, "UNRegister Server", 10, {path});
@@ -121,7 +121,7 @@ void TlinkObject::UnregisterServer(const std::string& Path) {
         }
         if (!IsItemChecked(kCategoryServer)) return;
         const bool ok = CallRegistrationEntry(path, false);
-        AddReportLine(kCategoryServer, kOperationUnregister, !ok, ExtractFileName(path), ExtractFilePath(path));
+        AddReportLine(kCategoryServer, kOpUnregister, !ok, ExtractFileName(path), ExtractFilePath(path));
     } catch (const std::exception&) {
     }
 }

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "format/RemovalScriptFormat.h"
 #include "platform/Platform.h"
 #include "reader/ScriptFile.h"
 
@@ -61,33 +62,6 @@ using TRenameEvent =
     std::function<void(TReadSpecialFile* Sender, const std::string& NewPath, const std::string& OldPath)>;
 using TItemStatusEvent = std::function<void(TReadSpecialFile* Sender, const std::string& Path,
                                             std::uint16_t Operation, std::uint16_t Kind)>;
-
-// Special record types; every other type is an item record whose low byte is
-// the operation and whose high byte 0xFF sets the wide-name flag.
-inline constexpr std::uint16_t kRecordSearchFolder = 0x6666;
-inline constexpr std::uint16_t kRecordModuleCall = 0x7777;
-inline constexpr std::uint16_t kRecordDescription = 0x8888;
-inline constexpr std::uint16_t kRecordStringTable = 0x9999;
-inline constexpr std::uint16_t kRecordOwner = 0xDDDD;
-
-// Operation codes (low byte of an item record's type).
-inline constexpr std::uint16_t kOpDelete = 0x01;
-inline constexpr std::uint16_t kOpChange = 0x02;
-inline constexpr std::uint16_t kOpAdd = 0x03;
-inline constexpr std::uint16_t kOpRename = 0x07;
-inline constexpr std::uint16_t kOpRegister = 0x44;
-inline constexpr std::uint16_t kOpUnregister = 0x55;
-
-// Object kinds; any other kind is a registry value of that data type.
-inline constexpr std::uint16_t kKindFileInText2 = 0x11;
-inline constexpr std::uint16_t kKindIniSection = 0x22;
-inline constexpr std::uint16_t kKindIniValue = 0x33;
-inline constexpr std::uint16_t kKindFolder = 0xAA;
-inline constexpr std::uint16_t kKindFile = 0xBB;
-inline constexpr std::uint16_t kKindRegKey = 0xFF;
-
-// The eight plain bytes at RecordStart.
-inline constexpr char kScriptMagic[] = "-<#QZ#>-";
 
 class TReadSpecialFile {
 public:

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "reader/FieldKey.h"
+#include "format/FieldKey.h"
 #include "reader/Quarn_ReadSpecialFile.h"
 
 namespace qm {

@@ -16,7 +16,7 @@ corpus=${2:-build/fuzz/corpus}
 out=build/fuzz
 mkdir -p "$out" "$corpus"
 
-sources=(tests/fuzz/ReaderFuzz.cpp reader/*.cpp locations/*.cpp platform/CurrentPlatform.cpp platform/sim/*.cpp)
+sources=(tests/fuzz/ReaderFuzz.cpp format/*.cpp reader/*.cpp locations/*.cpp platform/CurrentPlatform.cpp platform/sim/*.cpp)
 echo "building $out/reader-fuzz"
 flock /tmp/qm-build.lock clang++ -std=c++20 -g -O1 -I. \
   -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \

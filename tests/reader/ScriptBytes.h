@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "reader/FieldKey.h"
+#include "format/FieldKey.h"
 
 namespace qm::test {
 

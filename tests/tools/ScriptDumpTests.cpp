@@ -81,7 +81,7 @@ TEST(ScriptFixtures, EveryFixtureIsReadToItsEndAndComesBackExactly) {
         EXPECT_TRUE(walk.magicFound);
         EXPECT_TRUE(walk.finished);
         ASSERT_FALSE(walk.records.empty());
-        EXPECT_EQ(walk.records.front().type, kTypeDescription);  // the preview reads the description first
+        EXPECT_EQ(walk.records.front().type, kRecordDescription);  // the preview reads the description first
 
         std::string dumped;
         EXPECT_EQ(DumpAndCompile(bytes, folder, &dumped), bytes);
@@ -115,24 +115,24 @@ TEST(ScriptFixtures, EveryRecordFixtureCoversTheDecodingTable) {
     bool emptyText2File = false;
     for (const WalkedRecord& r : walk.records) {
         seen.insert({r.type, r.kind});
-        emptyText2File = emptyText2File || (r.kind == kKindFileText2 && r.text2.empty());
+        emptyText2File = emptyText2File || (r.kind == kKindFileInText2 && r.text2.empty());
     }
     EXPECT_TRUE(emptyText2File);
-    for (std::uint16_t special : {kTypeDescription, kTypeOwner, kTypeSearchFolder, kTypeModuleCall})
+    for (std::uint16_t special : {kRecordDescription, kRecordOwner, kRecordSearchFolder, kRecordModuleCall})
         EXPECT_TRUE(seen.count({special, 0})) << special;
     for (std::uint16_t op : {kOpDelete, kOpAdd})
-        for (std::uint16_t kind : {kKindFileText2, kKindIniSection, kKindIniValue, kKindFolder, kKindFile, kKindKey})
+        for (std::uint16_t kind : {kKindFileInText2, kKindIniSection, kKindIniValue, kKindFolder, kKindFile, kKindRegKey})
             EXPECT_TRUE(seen.count({op, kind})) << op << " " << kind;
     // Registry values: strings, numbers, binary data and an unnamed data type.
     for (std::uint16_t kind : {1, 3}) EXPECT_TRUE(seen.count({kOpDelete, kind}) || seen.count({0xFF01, kind})) << kind;
     for (std::uint16_t kind : {2, 4, 7, 0x20}) EXPECT_TRUE(seen.count({kOpAdd, kind})) << kind;
-    for (std::uint16_t kind : {kKindIniValue, kKindFile, kKindFileText2, std::uint16_t{1}})
+    for (std::uint16_t kind : {kKindIniValue, kKindFile, kKindFileInText2, std::uint16_t{1}})
         EXPECT_TRUE(seen.count({kOpChange, kind})) << kind;
-    for (std::uint16_t kind : {kKindFolder, kKindFile, kKindKey}) EXPECT_TRUE(seen.count({kOpRename, kind})) << kind;
-    EXPECT_TRUE(seen.count({kOpRegister, kKindFile}) && seen.count({kOpRegister, kKindKey}));
+    for (std::uint16_t kind : {kKindFolder, kKindFile, kKindRegKey}) EXPECT_TRUE(seen.count({kOpRename, kind})) << kind;
+    EXPECT_TRUE(seen.count({kOpRegister, kKindFile}) && seen.count({kOpRegister, kKindRegKey}));
     EXPECT_TRUE(seen.count({kOpUnregister, kKindFile}));
-    EXPECT_TRUE(seen.count({0xFF01, kKindKey}) && seen.count({0xFF03, kKindKey}) && seen.count({0x0103, kKindKey}));
-    EXPECT_TRUE(seen.count({0x0009, kKindKey}));
+    EXPECT_TRUE(seen.count({0xFF01, kKindRegKey}) && seen.count({0xFF03, kKindRegKey}) && seen.count({0x0103, kKindRegKey}));
+    EXPECT_TRUE(seen.count({0x0009, kKindRegKey}));
 }
 
 TEST(ScriptDump, WellFormedScriptReadsNaturally) {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "reader/FieldKey.h"
+#include "format/FieldKey.h"
 
 namespace qm::script::test {
 

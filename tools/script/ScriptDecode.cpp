@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "reader/FieldKey.h"
+#include "format/FieldKey.h"
 #include "tools/script/ScriptWriter.h"  // DefaultTrailerCheck
 
 namespace qm::script {
@@ -34,7 +34,7 @@ public:
         std::vector<BodyItem> items;
         while (pos < end_) {
             const std::size_t start = pos;
-            if (end_ - pos >= 6 && Get16(b_, pos + 4) == kTypeStringTable) {
+            if (end_ - pos >= 6 && Get16(b_, pos + 4) == kRecordStringTable) {
                 // Nothing after the table is read as a record.
                 items.push_back(ReadStringTable(pos));
                 if (pos < end_) items.push_back(RawBytes{Slice(b_, pos, end_)});
@@ -104,14 +104,14 @@ private:
 
 Container DecodeContainer(std::span<const std::uint8_t> b) {
     Container c;
-    if (b.size() < kTrailerSize) {
+    if (b.size() < kScriptTrailerSize) {
         // No trailer at all: everything is raw.
         c.hasTrailer = false;
         c.magic.clear();
         if (!b.empty()) c.body.push_back(RawBytes{Slice(b, 0, b.size())});
         return c;
     }
-    const std::size_t trailer = b.size() - kTrailerSize;
+    const std::size_t trailer = b.size() - kScriptTrailerSize;
     const std::uint32_t check = Get32(b, trailer);
     const std::uint32_t recordStart = Get32(b, trailer + 4);
 
@@ -134,10 +134,10 @@ Container DecodeContainer(std::span<const std::uint8_t> b) {
         }
         if (!haveModule) c.prefix = Slice(b, 0, recordStart);
 
-        const bool magicFound = trailer - recordStart >= kMagicSize &&
-                                std::memcmp(b.data() + recordStart, kMagic, kMagicSize) == 0;
+        const bool magicFound = trailer - recordStart >= kScriptMagicSize &&
+                                std::memcmp(b.data() + recordStart, kScriptMagic, kScriptMagicSize) == 0;
         if (magicFound) {
-            c.body = BodyDecoder(b, trailer).Decode(recordStart + kMagicSize);
+            c.body = BodyDecoder(b, trailer).Decode(recordStart + kScriptMagicSize);
         } else {
             c.magic.clear();
             if (trailer > recordStart) c.body.push_back(RawBytes{Slice(b, recordStart, trailer)});

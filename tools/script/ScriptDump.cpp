@@ -51,7 +51,7 @@ std::optional<std::string> NamedForm(const Record& r) {
     }
     const std::uint8_t high = static_cast<std::uint8_t>(r.type >> 8);
     const std::uint8_t op = static_cast<std::uint8_t>(r.type & 0xFF);
-    if (high != 0 && high != kWideHighByte) return std::nullopt;
+    if (high != 0 && high != kWideNameByte) return std::nullopt;
     const auto name = OperationName(op);
     if (!name) return std::nullopt;
     const std::string opName(*name);
@@ -76,7 +76,7 @@ std::optional<std::string> NamedForm(const Record& r) {
             const auto ini = IniPath(r.text1);
             if (!ini) return std::nullopt;
             head = "change ini-value " + *ini + " " + Text(r.text2);
-        } else if (!IsObjectKind(r.kind) || r.kind == kKindFileText2) {
+        } else if (!IsObjectKind(r.kind) || r.kind == kKindFileInText2) {
             head = "change value " + Text(r.text1) + " " + Text(r.text2) + " " + TypeText(r.kind);
         } else {
             return std::nullopt;
@@ -92,10 +92,10 @@ std::optional<std::string> NamedForm(const Record& r) {
     switch (r.kind) {
         case kKindFile:
         case kKindFolder:
-        case kKindKey:
+        case kKindRegKey:
             if (t2 || d1 || d2) return std::nullopt;
             return opName + " " + KindText(r.kind) + " " + Text(r.text1);
-        case kKindFileText2:
+        case kKindFileInText2:
             if (t1 || d1 || d2) return std::nullopt;
             return opName + " file-text2 " + Text(r.text2);
         case kKindIniSection: {
@@ -122,7 +122,7 @@ std::optional<std::string> NamedForm(const Record& r) {
 // Why the reader would refuse a record, for a comment above its raw form.
 std::optional<std::string> RefusalNote(const Record& r) {
     if (SpecialTypeName(r.type) || (r.type & 0xFF) != kOpChange) return std::nullopt;
-    if (r.kind == kKindKey) return "# The reader refuses a change of a registry key and stops reading here.";
+    if (r.kind == kKindRegKey) return "# The reader refuses a change of a registry key and stops reading here.";
     if (r.kind == kKindFolder) return "# The reader refuses a change of a folder and stops reading here.";
     if (r.kind == kKindIniSection) return "# The reader refuses a change of an INI section and stops reading here.";
     return std::nullopt;
@@ -135,9 +135,9 @@ std::string RawForm(const Record& r) {
     bool wide = false;
     if (auto special = SpecialTypeName(r.type)) {
         s += *special;
-    } else if (opName && (high == 0 || high == kWideHighByte)) {
+    } else if (opName && (high == 0 || high == kWideNameByte)) {
         s += *opName;
-        wide = high == kWideHighByte;
+        wide = high == kWideNameByte;
     } else {
         s += HexNumber(r.type, 4);
     }
@@ -155,7 +155,7 @@ std::string FormatRecord(const Record& r, std::uint32_t defaultTag) {
     std::string s;
     if (auto named = NamedForm(r)) {
         s = *named;
-        if (!SpecialTypeName(r.type) && (r.type >> 8) == kWideHighByte) s += " wide";
+        if (!SpecialTypeName(r.type) && (r.type >> 8) == kWideNameByte) s += " wide";
     } else {
         if (auto note = RefusalNote(r)) s = *note + "\n";
         s += RawForm(r);
@@ -197,7 +197,7 @@ std::string FormatContainer(const Container& c, const std::string& moduleName) {
     if (!c.prefix.empty()) header += "prefix " + FormatData(c.prefix, DataHint::Plain, kIndent) + "\n";
     if (c.magic.empty()) {
         header += "magic none  # the reader rejects a script without its magic\n";
-    } else if (c.magic != Bytes(kMagic, kMagic + kMagicSize)) {
+    } else if (c.magic != Bytes(kScriptMagic, kScriptMagic + kScriptMagicSize)) {
         header += "magic " + FormatData(c.magic, DataHint::Plain, kIndent) + "\n";
     }
     if (!c.hasTrailer) header += "trailer none\n";
@@ -211,7 +211,7 @@ std::string FormatContainer(const Container& c, const std::string& moduleName) {
         const BodyItem& item = c.body[i];
         const bool newGroup = i == 0 || std::holds_alternative<StringTable>(item) ||
                               std::holds_alternative<RawBytes>(item) ||
-                              (std::holds_alternative<Record>(item) && std::get<Record>(item).type == kTypeOwner);
+                              (std::holds_alternative<Record>(item) && std::get<Record>(item).type == kRecordOwner);
         if (newGroup) s += "\n";
         if (const auto* r = std::get_if<Record>(&item)) {
             s += FormatRecord(*r, defaultTag);

@@ -134,7 +134,7 @@ DataHint HintForRecord(std::uint16_t type, std::uint16_t kind) {
         case 1:  // REG_SZ
         case 2:  // REG_EXPAND_SZ
         case 7:  // REG_MULTI_SZ
-            return (type >> 8) == kWideHighByte ? DataHint::WideStringType : DataHint::StringType;
+            return (type >> 8) == kWideNameByte ? DataHint::WideStringType : DataHint::StringType;
         case 4: return DataHint::Dword;   // REG_DWORD
         case 11: return DataHint::Qword;  // REG_QWORD
         default: return DataHint::Plain;

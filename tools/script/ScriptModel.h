@@ -11,41 +11,11 @@
 #include <variant>
 #include <vector>
 
+#include "format/RemovalScriptFormat.h"
+
 namespace qm::script {
 
 using Bytes = std::vector<std::uint8_t>;
-
-// The eight plain bytes at RecordStart.
-inline constexpr char kMagic[] = "-<#QZ#>-";
-inline constexpr std::size_t kMagicSize = 8;
-inline constexpr std::size_t kTrailerSize = 8;
-// A field's length is a 16-bit word.
-inline constexpr std::size_t kMaxFieldSize = 0xFFFF;
-
-// Special record types; any other type is an item record.
-inline constexpr std::uint16_t kTypeSearchFolder = 0x6666;
-inline constexpr std::uint16_t kTypeModuleCall = 0x7777;
-inline constexpr std::uint16_t kTypeDescription = 0x8888;
-inline constexpr std::uint16_t kTypeStringTable = 0x9999;
-inline constexpr std::uint16_t kTypeOwner = 0xDDDD;
-
-// Operation codes: the low byte of an item record's type. A high byte of
-// 0xFF sets the wide-name flag.
-inline constexpr std::uint8_t kOpDelete = 0x01;
-inline constexpr std::uint8_t kOpChange = 0x02;
-inline constexpr std::uint8_t kOpAdd = 0x03;
-inline constexpr std::uint8_t kOpRename = 0x07;
-inline constexpr std::uint8_t kOpRegister = 0x44;
-inline constexpr std::uint8_t kOpUnregister = 0x55;
-inline constexpr std::uint8_t kWideHighByte = 0xFF;
-
-// Kinds; every other kind is a registry value of that data type.
-inline constexpr std::uint16_t kKindFileText2 = 0x11;
-inline constexpr std::uint16_t kKindIniSection = 0x22;
-inline constexpr std::uint16_t kKindIniValue = 0x33;
-inline constexpr std::uint16_t kKindFolder = 0xAA;
-inline constexpr std::uint16_t kKindFile = 0xBB;
-inline constexpr std::uint16_t kKindKey = 0xFF;
 
 // One record other than the string table.
 struct Record {
@@ -82,7 +52,7 @@ using BodyItem = std::variant<Record, StringTable, RawBytes>;
 struct Container {
     Bytes prefix;
     std::optional<Bytes> module;
-    Bytes magic = Bytes(kMagic, kMagic + kMagicSize);
+    Bytes magic = Bytes(kScriptMagic, kScriptMagic + kScriptMagicSize);
     std::vector<BodyItem> body;
     bool hasTrailer = true;
     std::optional<std::uint32_t> trailerCheck;  // trailer field 1

@@ -23,20 +23,20 @@ constexpr Table<std::uint8_t, 6> kOperations{{
 }};
 
 constexpr Table<std::uint16_t, 5> kSpecials{{
-    {"search-folder", kTypeSearchFolder},
-    {"call-module", kTypeModuleCall},
-    {"description", kTypeDescription},
-    {"string-table", kTypeStringTable},
-    {"owner", kTypeOwner},
+    {"search-folder", kRecordSearchFolder},
+    {"call-module", kRecordModuleCall},
+    {"description", kRecordDescription},
+    {"string-table", kRecordStringTable},
+    {"owner", kRecordOwner},
 }};
 
 constexpr Table<std::uint16_t, 6> kKinds{{
-    {"file-text2", kKindFileText2},
+    {"file-text2", kKindFileInText2},
     {"ini-section", kKindIniSection},
     {"ini-value", kKindIniValue},
     {"folder", kKindFolder},
     {"file", kKindFile},
-    {"key", kKindKey},
+    {"key", kKindRegKey},
 }};
 
 constexpr Table<std::uint16_t, 12> kRegistryTypes{{

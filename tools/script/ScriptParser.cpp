@@ -336,7 +336,7 @@ private:
         } else {
             r.type = static_cast<std::uint16_t>(Number(0xFFFF, "record type"));
         }
-        if (r.type == kTypeStringTable)
+        if (r.type == kRecordStringTable)
             Fail(typeToken, "record: type 0x9999 is the string table, whose layout differs; write 'string-table'");
         r.kind = Kind();
         Clauses(r, {.wide = named, .fields = true});
@@ -374,7 +374,7 @@ private:
             r.text2 = Text("value name");
             const Token& typeToken = Peek();
             r.kind = RegistryDataType();
-            if (auto taken = ObjectKindName(r.kind); taken && !(change && r.kind == kKindFileText2))
+            if (auto taken = ObjectKindName(r.kind); taken && !(change && r.kind == kKindFileInText2))
                 Fail(typeToken, "registry data type " + HexNumber(r.kind) + " is the kind of '" +
                                     std::string(*taken) + "' records, so the reader would not take this for a value");
             if (change) {
@@ -406,7 +406,7 @@ private:
         } else if (what == "key") {
             if (change) refuse("the reader refuses a change of a registry key and stops reading there");
             if (rename) refuse("the reader raises no event for a rename of a registry key");
-            r.kind = kKindKey;
+            r.kind = kKindRegKey;
             r.text1 = Text("key path");
         } else if (what == "folder") {
             if (change) refuse("the reader refuses a change of a folder and stops reading there");
@@ -420,7 +420,7 @@ private:
             if (change) refuse("the reader takes a change of kind file-text2 for a registry-value change; write "
                                "'change value KEY NAME 0x11 ...' if that is meant");
             if (rename) refuse("the reader raises no event for a rename of kind file-text2");
-            r.kind = kKindFileText2;
+            r.kind = kKindFileInText2;
             r.text2 = Text("file path");
         } else {
             r.kind = kKindFile;
@@ -464,7 +464,7 @@ private:
             if (word == "tag") {
                 r.tag = static_cast<std::uint32_t>(Number(0xFFFFFFFFu, "tag"));
             } else if (word == "wide") {
-                r.type = static_cast<std::uint16_t>(r.type | (kWideHighByte << 8));
+                r.type = static_cast<std::uint16_t>(r.type | (kWideNameByte << 8));
             } else if (word == "kind") {
                 r.kind = Kind();
             } else if (word == "data" || word == "data1") {

@@ -3,7 +3,7 @@
 
 #include <limits>
 
-#include "reader/FieldKey.h"
+#include "format/FieldKey.h"
 
 namespace qm::script {
 
@@ -59,7 +59,7 @@ Bytes WriteRecord(const Record& record) {
 Bytes WriteStringTable(const StringTable& table) {
     Bytes out;
     Put32(out, table.tag);
-    Put16(out, kTypeStringTable);
+    Put16(out, kRecordStringTable);
     for (const std::string& entry : table.entries) {
         if (entry.size() > kMaxFieldSize)
             throw LayoutError(LayoutError::kNoItem, "a string-table entry is " + std::to_string(entry.size()) +

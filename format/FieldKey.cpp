@@ -1,5 +1,5 @@
 // The field key of removal scripts and the descrambling of one field.
-#include "reader/FieldKey.h"
+#include "format/FieldKey.h"
 
 namespace qm {
 
