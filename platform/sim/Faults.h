@@ -3,8 +3,8 @@
 // branch of the core can be tested.
 //
 // Kept on the machine instance (never global), so tests stay independent.
-// Every failable operation of SimPlatform asks Check() first, with its name
-// ("DeleteFileA") and the path of the object it acts on:
+// Every failable call of SimPlatform (the table in FailableCalls.h) asks
+// Check() first, with its entry and the path of the object it acts on:
 //   files and folders   the path argument as given (the first one for moves)
 //   INI functions       the file name argument as given
 //   registry            the full path of the key acted on, root spelled out:
@@ -18,19 +18,20 @@
 // value with the error set for GetLastError.
 #pragma once
 
+#include <array>
 #include <deque>
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "platform/WinTypes.h"
+#include "platform/sim/FailableCalls.h"
 
 namespace qm::sim {
 
 class FaultRule {
 public:
-    FaultRule(std::string operation, DWORD error);
+    FaultRule(FailableCall call, DWORD error);
     // Only calls whose path equals this one (ignoring case, "/" as "\").
     FaultRule& ForPath(std::string path);
     // Only the n-th matching call (1-based) instead of every one.
@@ -38,16 +39,16 @@ public:
     // With OnCall: the n-th matching call and every one after it.
     FaultRule& AndAfter();
 
-    const std::string& operation() const { return operation_; }
+    FailableCall call() const { return call_; }
     DWORD error() const { return error_; }
     unsigned matched() const { return matched_; }      // calls that matched op and path
     unsigned triggered() const { return triggered_; }  // calls this rule made fail
 
 private:
     friend class Faults;
-    bool Applies(std::string_view operation, std::string_view path);
+    bool Applies(FailableCall call, std::string_view path);
 
-    std::string operation_;
+    FailableCall call_;
     DWORD error_;
     std::optional<std::string> path_;
     unsigned onCall_ = 0;
@@ -58,21 +59,26 @@ private:
 
 class Faults {
 public:
-    // Adds a rule; the reference stays valid until Clear().
-    FaultRule& Fail(std::string operation, DWORD error);
+    // Adds a rule; the reference stays valid until Clear(). A name that is
+    // not in the table of failable calls throws std::invalid_argument.
+    FaultRule& Fail(FailableCall call, DWORD error);
+    FaultRule& Fail(std::string_view callName, DWORD error);
     // The error to fail this call with, if a rule says so. The first rule
     // added that applies wins; every rule counts the calls it matches.
-    std::optional<DWORD> Check(std::string_view operation, std::string_view path);
+    std::optional<DWORD> Check(FailableCall call, std::string_view path);
     // Calls made so far of an operation, injected or not.
-    unsigned Calls(std::string_view operation) const;
+    unsigned Calls(std::string_view callName) const;
     // Calls of an operation that a rule made fail.
-    unsigned Triggered(std::string_view operation) const;
+    unsigned Triggered(std::string_view callName) const;
     void Clear();
 
 private:
     std::deque<FaultRule> rules_;
-    std::map<std::string, unsigned, std::less<>> calls_;
-    std::map<std::string, unsigned, std::less<>> triggered_;
+    std::array<unsigned, kFailableCallCount> calls_{};
+    std::array<unsigned, kFailableCallCount> triggered_{};
 };
+
+// The table entry of that name; std::invalid_argument for any other name.
+FailableCall RequireFailableCall(std::string_view name);
 
 }  // namespace qm::sim

@@ -46,7 +46,7 @@ HANDLE SimPlatform::CreateFileA(const char* fileName, DWORD access, DWORD shareM
                                 const void* /*securityAttributes*/, DWORD creation, DWORD flags,
                                 HANDLE /*templateFile*/) {
     if (fileName == nullptr) return Fail(ERROR_PATH_NOT_FOUND, kInvalidHandle);
-    if (auto error = Injected("CreateFileA", fileName)) return Fail(*error, kInvalidHandle);
+    if (auto error = Injected(FailableCall::CreateFileA, fileName)) return Fail(*error, kInvalidHandle);
     const HANDLE handle = NewHandle();
     bool existed = false;
     if (DWORD error = disk_.OpenFile(handle, fileName, access, shareMode, creation, flags, existed))
@@ -59,7 +59,7 @@ HANDLE SimPlatform::CreateFileA(const char* fileName, DWORD access, DWORD shareM
 BOOL SimPlatform::ReadFile(HANDLE file, void* buffer, DWORD toRead, DWORD* read, void* /*overlapped*/) {
     if (read != nullptr) *read = 0;
     const std::string* path = disk_.OpenedAs(file);
-    if (auto error = Injected("ReadFile", path ? *path : std::string())) return Fail(*error, FALSE);
+    if (auto error = Injected(FailableCall::ReadFile, path ? *path : std::string())) return Fail(*error, FALSE);
     DWORD got = 0;
     if (DWORD error = disk_.ReadFile(file, buffer, toRead, got)) return Fail(error, FALSE);
     if (read != nullptr) *read = got;
@@ -70,7 +70,7 @@ BOOL SimPlatform::WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWOR
                             void* /*overlapped*/) {
     if (written != nullptr) *written = 0;
     const std::string* path = disk_.OpenedAs(file);
-    if (auto error = Injected("WriteFile", path ? *path : std::string())) return Fail(*error, FALSE);
+    if (auto error = Injected(FailableCall::WriteFile, path ? *path : std::string())) return Fail(*error, FALSE);
     DWORD put = 0;
     if (DWORD error = disk_.WriteFile(file, buffer, toWrite, put)) return Fail(error, FALSE);
     if (written != nullptr) *written = put;
@@ -79,7 +79,7 @@ BOOL SimPlatform::WriteFile(HANDLE file, const void* buffer, DWORD toWrite, DWOR
 
 DWORD SimPlatform::SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method) {
     const std::string* path = disk_.OpenedAs(file);
-    if (auto error = Injected("SetFilePointer", path ? *path : std::string()))
+    if (auto error = Injected(FailableCall::SetFilePointer, path ? *path : std::string()))
         return Fail(*error, INVALID_SET_FILE_POINTER);
     // Without the high part the distance is a signed 32-bit value.
     const std::int64_t move = distanceHigh != nullptr
@@ -97,7 +97,7 @@ DWORD SimPlatform::SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh
 
 DWORD SimPlatform::GetFileSize(HANDLE file, DWORD* sizeHigh) {
     const std::string* path = disk_.OpenedAs(file);
-    if (auto error = Injected("GetFileSize", path ? *path : std::string())) return Fail(*error, INVALID_FILE_SIZE);
+    if (auto error = Injected(FailableCall::GetFileSize, path ? *path : std::string())) return Fail(*error, INVALID_FILE_SIZE);
     std::uint64_t size = 0;
     if (DWORD error = disk_.GetFileSize(file, size)) return Fail(error, INVALID_FILE_SIZE);
     if (sizeHigh != nullptr) *sizeHigh = static_cast<DWORD>(size >> 32);
@@ -108,7 +108,7 @@ DWORD SimPlatform::GetFileSize(HANDLE file, DWORD* sizeHigh) {
 
 HANDLE SimPlatform::FindFirstFileA(const char* fileName, WIN32_FIND_DATAA* data) {
     if (fileName == nullptr || data == nullptr) return Fail(ERROR_INVALID_PARAMETER, kInvalidHandle);
-    if (auto error = Injected("FindFirstFileA", fileName)) return Fail(*error, kInvalidHandle);
+    if (auto error = Injected(FailableCall::FindFirstFileA, fileName)) return Fail(*error, kInvalidHandle);
     const HANDLE handle = NewHandle();
     WIN32_FIND_DATAA found;
     if (DWORD error = disk_.FindFirst(handle, fileName, found)) return Fail(error, kInvalidHandle);
@@ -118,7 +118,7 @@ HANDLE SimPlatform::FindFirstFileA(const char* fileName, WIN32_FIND_DATAA* data)
 
 BOOL SimPlatform::FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data) {
     const std::string* pattern = disk_.OpenedAs(find);
-    if (auto error = Injected("FindNextFileA", pattern ? *pattern : std::string())) return Fail(*error, FALSE);
+    if (auto error = Injected(FailableCall::FindNextFileA, pattern ? *pattern : std::string())) return Fail(*error, FALSE);
     WIN32_FIND_DATAA found;
     if (DWORD error = disk_.FindNext(find, found)) return Fail(error, FALSE);
     if (data != nullptr) *data = found;
@@ -127,14 +127,14 @@ BOOL SimPlatform::FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data) {
 
 BOOL SimPlatform::FindClose(HANDLE find) {
     const std::string* pattern = disk_.OpenedAs(find);
-    if (auto error = Injected("FindClose", pattern ? *pattern : std::string())) return Fail(*error, FALSE);
+    if (auto error = Injected(FailableCall::FindClose, pattern ? *pattern : std::string())) return Fail(*error, FALSE);
     if (!disk_.FindClose(find)) return Fail(ERROR_INVALID_HANDLE, FALSE);
     return TRUE;
 }
 
 DWORD SimPlatform::GetFileAttributesA(const char* fileName) {
     if (fileName == nullptr) return Fail(ERROR_INVALID_PARAMETER, INVALID_FILE_ATTRIBUTES);
-    if (auto error = Injected("GetFileAttributesA", fileName)) return Fail(*error, INVALID_FILE_ATTRIBUTES);
+    if (auto error = Injected(FailableCall::GetFileAttributesA, fileName)) return Fail(*error, INVALID_FILE_ATTRIBUTES);
     DWORD attributes = 0;
     if (DWORD error = disk_.GetAttributes(fileName, attributes)) return Fail(error, INVALID_FILE_ATTRIBUTES);
     return attributes;
@@ -142,42 +142,42 @@ DWORD SimPlatform::GetFileAttributesA(const char* fileName) {
 
 BOOL SimPlatform::SetFileAttributesA(const char* fileName, DWORD attributes) {
     if (fileName == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
-    if (auto error = Injected("SetFileAttributesA", fileName)) return Fail(*error, FALSE);
+    if (auto error = Injected(FailableCall::SetFileAttributesA, fileName)) return Fail(*error, FALSE);
     if (DWORD error = disk_.SetAttributes(fileName, attributes)) return Fail(error, FALSE);
     return TRUE;
 }
 
 BOOL SimPlatform::CreateDirectoryA(const char* pathName, const void* /*securityAttributes*/) {
     if (pathName == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
-    if (auto error = Injected("CreateDirectoryA", pathName)) return Fail(*error, FALSE);
+    if (auto error = Injected(FailableCall::CreateDirectoryA, pathName)) return Fail(*error, FALSE);
     if (DWORD error = disk_.CreateDirectory(pathName)) return Fail(error, FALSE);
     return TRUE;
 }
 
 BOOL SimPlatform::RemoveDirectoryA(const char* pathName) {
     if (pathName == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
-    if (auto error = Injected("RemoveDirectoryA", pathName)) return Fail(*error, FALSE);
+    if (auto error = Injected(FailableCall::RemoveDirectoryA, pathName)) return Fail(*error, FALSE);
     if (DWORD error = disk_.RemoveDirectory(pathName)) return Fail(error, FALSE);
     return TRUE;
 }
 
 BOOL SimPlatform::DeleteFileA(const char* fileName) {
     if (fileName == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
-    if (auto error = Injected("DeleteFileA", fileName)) return Fail(*error, FALSE);
+    if (auto error = Injected(FailableCall::DeleteFileA, fileName)) return Fail(*error, FALSE);
     if (DWORD error = disk_.DeleteFile(fileName)) return Fail(error, FALSE);
     return TRUE;
 }
 
 BOOL SimPlatform::MoveFileA(const char* existing, const char* newName) {
     if (existing == nullptr || newName == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
-    if (auto error = Injected("MoveFileA", existing)) return Fail(*error, FALSE);
+    if (auto error = Injected(FailableCall::MoveFileA, existing)) return Fail(*error, FALSE);
     if (DWORD error = disk_.MoveFile(existing, newName, MOVEFILE_COPY_ALLOWED)) return Fail(error, FALSE);
     return TRUE;
 }
 
 BOOL SimPlatform::MoveFileExA(const char* existing, const char* newName, DWORD flags) {
     if (existing == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
-    if (auto error = Injected("MoveFileExA", existing)) return Fail(*error, FALSE);
+    if (auto error = Injected(FailableCall::MoveFileExA, existing)) return Fail(*error, FALSE);
     if (flags & MOVEFILE_DELAY_UNTIL_REBOOT) {
         // Windows only records the move for its next start (no new name: a
         // deletion); the machine's user may do so, as on an administrator's
@@ -193,20 +193,20 @@ BOOL SimPlatform::MoveFileExA(const char* existing, const char* newName, DWORD f
 
 DWORD SimPlatform::GetShortPathNameA(const char* longPath, char* shortPath, DWORD size) {
     if (longPath == nullptr) return Fail(ERROR_INVALID_PARAMETER, DWORD{0});
-    if (auto error = Injected("GetShortPathNameA", longPath)) return Fail(*error, DWORD{0});
+    if (auto error = Injected(FailableCall::GetShortPathNameA, longPath)) return Fail(*error, DWORD{0});
     std::string result;
     if (DWORD error = disk_.ShortPath(longPath, result)) return Fail(error, DWORD{0});
     return CopyOut(result, shortPath, size);
 }
 
 DWORD SimPlatform::GetCurrentDirectoryA(DWORD size, char* buffer) {
-    if (auto error = Injected("GetCurrentDirectoryA", "")) return Fail(*error, DWORD{0});
+    if (auto error = Injected(FailableCall::GetCurrentDirectoryA, "")) return Fail(*error, DWORD{0});
     return CopyOut(disk_.CurrentDirectory(), buffer, size);
 }
 
 BOOL SimPlatform::SetCurrentDirectoryA(const char* pathName) {
     if (pathName == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
-    if (auto error = Injected("SetCurrentDirectoryA", pathName)) return Fail(*error, FALSE);
+    if (auto error = Injected(FailableCall::SetCurrentDirectoryA, pathName)) return Fail(*error, FALSE);
     if (DWORD error = disk_.SetCurrentDirectory(pathName)) return Fail(error, FALSE);
     return TRUE;
 }
@@ -217,7 +217,7 @@ int SimPlatform::SHFileOperationA(SHFILEOPSTRUCTA* operation) {
     if (operation == nullptr) return ERROR_INVALID_PARAMETER;
     operation->fAnyOperationsAborted = FALSE;
     const std::vector<std::string> from = NameList(operation->pFrom);
-    if (auto error = Injected("SHFileOperationA", from.empty() ? std::string() : from.front()))
+    if (auto error = Injected(FailableCall::SHFileOperationA, from.empty() ? std::string() : from.front()))
         return static_cast<int>(*error);
     if (operation->pFrom == nullptr) return ERROR_INVALID_PARAMETER;
     switch (operation->wFunc) {

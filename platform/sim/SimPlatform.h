@@ -147,8 +147,8 @@ public:
 
 private:
     // The error of an injected fault for this call, if any; sets nothing.
-    std::optional<DWORD> Injected(std::string_view operation, std::string_view path) {
-        return faults_.Check(operation, path);
+    std::optional<DWORD> Injected(FailableCall call, std::string_view path) {
+        return faults_.Check(call, path);
     }
     // Sets the last error and gives back the value a failing call returns.
     template <typename T>

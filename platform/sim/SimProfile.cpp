@@ -90,7 +90,7 @@ DWORD SimPlatform::GetPrivateProfileStringA(const char* section, const char* key
                                             const char* defaultText, char* buffer, DWORD size,
                                             const char* fileName) {
     std::optional<ProfileText> text;
-    if (const auto error = Injected("GetPrivateProfileStringA", fileName ? fileName : "")) {
+    if (const auto error = Injected(FailableCall::GetPrivateProfileStringA, fileName ? fileName : "")) {
         lastError_ = *error;
     } else {
         const std::string path = ProfilePath(settings_, fileName);
@@ -104,7 +104,7 @@ DWORD SimPlatform::GetPrivateProfileStringA(const char* section, const char* key
 
 BOOL SimPlatform::WritePrivateProfileStringA(const char* section, const char* key,
                                              const char* text, const char* fileName) {
-    if (const auto error = Injected("WritePrivateProfileStringA", fileName ? fileName : ""))
+    if (const auto error = Injected(FailableCall::WritePrivateProfileStringA, fileName ? fileName : ""))
         return Fail(*error, FALSE);
     // All three null only asks Windows to flush its cache of the file.
     if (!section && !key && !text) return TRUE;

@@ -73,7 +73,7 @@ LONG SimPlatform::RegOpenKeyExA(HKEY key, const char* subKey, DWORD /*options*/,
                                 HKEY* result) {
     const std::string sub = subKey ? subKey : "";
     auto base = registry_.Find(key);
-    if (auto error = Injected("RegOpenKeyExA", base ? RegistryStore::JoinPath(base->path, sub) : sub)) {
+    if (auto error = Injected(FailableCall::RegOpenKeyExA, base ? RegistryStore::JoinPath(base->path, sub) : sub)) {
         if (result) *result = 0;
         return static_cast<LONG>(*error);
     }
@@ -99,7 +99,7 @@ LONG SimPlatform::RegCreateKeyExA(HKEY key, const char* subKey, DWORD /*reserved
                                   HKEY* result, DWORD* disposition) {
     const std::string sub = subKey ? subKey : "";
     auto base = registry_.Find(key);
-    if (auto error = Injected("RegCreateKeyExA", base ? RegistryStore::JoinPath(base->path, sub) : sub)) {
+    if (auto error = Injected(FailableCall::RegCreateKeyExA, base ? RegistryStore::JoinPath(base->path, sub) : sub)) {
         if (result) *result = 0;
         return static_cast<LONG>(*error);
     }
@@ -120,7 +120,7 @@ LONG SimPlatform::RegCreateKeyExA(HKEY key, const char* subKey, DWORD /*reserved
 LONG SimPlatform::RegQueryValueExA(HKEY key, const char* valueName, DWORD* reserved, DWORD* type,
                                    BYTE* data, DWORD* dataSize) {
     auto opened = registry_.Find(key);
-    if (auto error = Injected("RegQueryValueExA", opened ? opened->path : "")) return static_cast<LONG>(*error);
+    if (auto error = Injected(FailableCall::RegQueryValueExA, opened ? opened->path : "")) return static_cast<LONG>(*error);
     const RegValue* value = nullptr;
     if (const LONG error = QueriedValue(opened, NameOf(valueName), reserved, data, dataSize, value)) return error;
     if (!IsString(value->type)) return CopyOut(value->data, value->type, false, type, data, dataSize);
@@ -131,7 +131,7 @@ LONG SimPlatform::RegQueryValueExA(HKEY key, const char* valueName, DWORD* reser
 LONG SimPlatform::RegQueryValueExW(HKEY key, const WCHAR* valueName, DWORD* reserved, DWORD* type,
                                    BYTE* data, DWORD* dataSize) {
     auto opened = registry_.Find(key);
-    if (auto error = Injected("RegQueryValueExW", opened ? opened->path : "")) return static_cast<LONG>(*error);
+    if (auto error = Injected(FailableCall::RegQueryValueExW, opened ? opened->path : "")) return static_cast<LONG>(*error);
     const RegValue* value = nullptr;
     if (const LONG error = QueriedValue(opened, NameOf(valueName), reserved, data, dataSize, value)) return error;
     return CopyOut(value->data, value->type, false, type, data, dataSize);
@@ -140,7 +140,7 @@ LONG SimPlatform::RegQueryValueExW(HKEY key, const WCHAR* valueName, DWORD* rese
 LONG SimPlatform::RegSetValueExA(HKEY key, const char* valueName, DWORD reserved, DWORD type,
                                  const BYTE* data, DWORD dataSize) {
     auto opened = registry_.Find(key);
-    if (auto error = Injected("RegSetValueExA", opened ? opened->path : "")) return static_cast<LONG>(*error);
+    if (auto error = Injected(FailableCall::RegSetValueExA, opened ? opened->path : "")) return static_cast<LONG>(*error);
     if (reserved) return ERROR_INVALID_PARAMETER;
     if (!data && dataSize) return kErrorNoAccess;
     if (!opened) return ERROR_INVALID_HANDLE;
@@ -162,7 +162,7 @@ LONG SimPlatform::RegSetValueExA(HKEY key, const char* valueName, DWORD reserved
 LONG SimPlatform::RegSetValueExW(HKEY key, const WCHAR* valueName, DWORD reserved, DWORD type,
                                  const BYTE* data, DWORD dataSize) {
     auto opened = registry_.Find(key);
-    if (auto error = Injected("RegSetValueExW", opened ? opened->path : "")) return static_cast<LONG>(*error);
+    if (auto error = Injected(FailableCall::RegSetValueExW, opened ? opened->path : "")) return static_cast<LONG>(*error);
     if (reserved) return ERROR_INVALID_PARAMETER;
     if (!data && dataSize) return kErrorNoAccess;
     if (!opened) return ERROR_INVALID_HANDLE;
@@ -178,7 +178,7 @@ LONG SimPlatform::RegSetValueExW(HKEY key, const WCHAR* valueName, DWORD reserve
 
 LONG SimPlatform::RegDeleteValueA(HKEY key, const char* valueName) {
     auto opened = registry_.Find(key);
-    if (auto error = Injected("RegDeleteValueA", opened ? opened->path : "")) return static_cast<LONG>(*error);
+    if (auto error = Injected(FailableCall::RegDeleteValueA, opened ? opened->path : "")) return static_cast<LONG>(*error);
     if (!opened) return ERROR_INVALID_HANDLE;
     if (opened->key->deleted) return ERROR_KEY_DELETED;
     if ((opened->granted & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
@@ -190,7 +190,7 @@ LONG SimPlatform::RegDeleteValueA(HKEY key, const char* valueName) {
 LONG SimPlatform::RegDeleteKeyA(HKEY key, const char* subKey) {
     auto base = registry_.Find(key);
     const std::string sub = subKey ? subKey : "";
-    if (auto error = Injected("RegDeleteKeyA", base ? RegistryStore::JoinPath(base->path, sub) : sub))
+    if (auto error = Injected(FailableCall::RegDeleteKeyA, base ? RegistryStore::JoinPath(base->path, sub) : sub))
         return static_cast<LONG>(*error);
     if (!base) return ERROR_INVALID_HANDLE;
     if (!subKey) return ERROR_INVALID_PARAMETER;
@@ -200,7 +200,7 @@ LONG SimPlatform::RegDeleteKeyA(HKEY key, const char* subKey) {
 LONG SimPlatform::RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* reserved,
                                 char* keyClass, DWORD* classSize, FILETIME* lastWriteTime) {
     auto opened = registry_.Find(key);
-    if (auto error = Injected("RegEnumKeyExA", opened ? opened->path : "")) return static_cast<LONG>(*error);
+    if (auto error = Injected(FailableCall::RegEnumKeyExA, opened ? opened->path : "")) return static_cast<LONG>(*error);
     if (!name || !nameSize || reserved) return ERROR_INVALID_PARAMETER;
     if (!opened) return ERROR_INVALID_HANDLE;
     if (opened->key->deleted) return ERROR_KEY_DELETED;
@@ -224,7 +224,7 @@ LONG SimPlatform::RegQueryInfoKeyA(HKEY key, char* keyClass, DWORD* classSize, D
                                    DWORD* maxValueNameLen, DWORD* maxValueLen,
                                    DWORD* securityDescriptorSize, FILETIME* lastWriteTime) {
     auto opened = registry_.Find(key);
-    if (auto error = Injected("RegQueryInfoKeyA", opened ? opened->path : "")) return static_cast<LONG>(*error);
+    if (auto error = Injected(FailableCall::RegQueryInfoKeyA, opened ? opened->path : "")) return static_cast<LONG>(*error);
     if (!opened) return ERROR_INVALID_HANDLE;
     if ((keyClass && !classSize) || reserved) return ERROR_INVALID_PARAMETER;
     if (opened->key->deleted) return ERROR_KEY_DELETED;
@@ -255,7 +255,7 @@ LONG SimPlatform::RegQueryInfoKeyA(HKEY key, char* keyClass, DWORD* classSize, D
 
 LONG SimPlatform::RegCloseKey(HKEY key) {
     auto opened = registry_.Find(key);
-    if (auto error = Injected("RegCloseKey", opened ? opened->path : "")) return static_cast<LONG>(*error);
+    if (auto error = Injected(FailableCall::RegCloseKey, opened ? opened->path : "")) return static_cast<LONG>(*error);
     if (opened && opened->predefined) return ERROR_SUCCESS;  // closing a root changes nothing
     return registry_.CloseHandle(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }

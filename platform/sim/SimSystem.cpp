@@ -100,22 +100,22 @@ T SmallErrorCode(DWORD error, DWORD highest) {
 // ---- Folders and the program's own file ----
 
 UINT SimPlatform::GetWindowsDirectoryA(char* buffer, UINT size) {
-    if (auto error = Injected("GetWindowsDirectoryA", "")) return Fail(*error, UINT{0});
+    if (auto error = Injected(FailableCall::GetWindowsDirectoryA, "")) return Fail(*error, UINT{0});
     return CopyIfFits(settings_.windowsDirectory, buffer, size);
 }
 
 UINT SimPlatform::GetSystemDirectoryA(char* buffer, UINT size) {
-    if (auto error = Injected("GetSystemDirectoryA", "")) return Fail(*error, UINT{0});
+    if (auto error = Injected(FailableCall::GetSystemDirectoryA, "")) return Fail(*error, UINT{0});
     return CopyIfFits(settings_.systemDirectory, buffer, size);
 }
 
 DWORD SimPlatform::GetTempPathA(DWORD size, char* buffer) {
-    if (auto error = Injected("GetTempPathA", "")) return Fail(*error, DWORD{0});
+    if (auto error = Injected(FailableCall::GetTempPathA, "")) return Fail(*error, DWORD{0});
     return CopyIfFits(settings_.tempPath, buffer, size);
 }
 
 DWORD SimPlatform::GetModuleFileNameA(HMODULE module, char* buffer, DWORD size) {
-    if (auto error = Injected("GetModuleFileNameA", "")) return Fail(*error, DWORD{0});
+    if (auto error = Injected(FailableCall::GetModuleFileNameA, "")) return Fail(*error, DWORD{0});
     std::string path;
     if (module == 0) {
         path = settings_.programPath;
@@ -145,7 +145,7 @@ UINT SimPlatform::SetErrorMode(UINT mode) {
 // ---- User, environment, version and clock ----
 
 BOOL SimPlatform::GetUserNameA(char* buffer, DWORD* size) {
-    if (auto error = Injected("GetUserNameA", "")) return Fail(*error, FALSE);
+    if (auto error = Injected(FailableCall::GetUserNameA, "")) return Fail(*error, FALSE);
     if (size == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
     const auto needed = static_cast<DWORD>(settings_.userName.size() + 1);
     if (buffer == nullptr || *size < needed) {
@@ -160,7 +160,7 @@ BOOL SimPlatform::GetUserNameA(char* buffer, DWORD* size) {
 }
 
 DWORD SimPlatform::GetEnvironmentVariableA(const char* name, char* buffer, DWORD size) {
-    if (auto error = Injected("GetEnvironmentVariableA", "")) return Fail(*error, DWORD{0});
+    if (auto error = Injected(FailableCall::GetEnvironmentVariableA, "")) return Fail(*error, DWORD{0});
     if (name == nullptr || *name == '\0') return Fail(ERROR_ENVVAR_NOT_FOUND, DWORD{0});
     const auto& environment = settings_.environment;
     auto it = std::find_if(environment.begin(), environment.end(),
@@ -171,7 +171,7 @@ DWORD SimPlatform::GetEnvironmentVariableA(const char* name, char* buffer, DWORD
 }
 
 BOOL SimPlatform::SetEnvironmentVariableA(const char* name, const char* value) {
-    if (auto error = Injected("SetEnvironmentVariableA", "")) return Fail(*error, FALSE);
+    if (auto error = Injected(FailableCall::SetEnvironmentVariableA, "")) return Fail(*error, FALSE);
     if (name == nullptr || *name == '\0' || std::strchr(name, '=') != nullptr)
         return Fail(ERROR_INVALID_PARAMETER, FALSE);
     auto& environment = settings_.environment;
@@ -190,7 +190,7 @@ BOOL SimPlatform::SetEnvironmentVariableA(const char* name, const char* value) {
 }
 
 BOOL SimPlatform::GetVersionExA(OSVERSIONINFOA* info) {
-    if (auto error = Injected("GetVersionExA", "")) return Fail(*error, FALSE);
+    if (auto error = Injected(FailableCall::GetVersionExA, "")) return Fail(*error, FALSE);
     if (info == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
     constexpr DWORD kExtendedSize = 156;  // OSVERSIONINFOEXA, also accepted
     if (info->dwOSVersionInfoSize != kOsVersionInfoASize &&
@@ -226,7 +226,7 @@ void SimPlatform::Sleep(DWORD milliseconds) {
 // ---- Processes ----
 
 HANDLE SimPlatform::CreateToolhelp32Snapshot(DWORD flags, DWORD /*processId*/) {
-    if (auto error = Injected("CreateToolhelp32Snapshot", "")) return Fail(*error, kInvalidHandle);
+    if (auto error = Injected(FailableCall::CreateToolhelp32Snapshot, "")) return Fail(*error, kInvalidHandle);
     if (!settings_.toolhelpAvailable) return Fail(ERROR_PROC_NOT_FOUND, kInvalidHandle);
     ProcessSnapshot snapshot;
     if ((flags & TH32CS_SNAPPROCESS) != 0) snapshot.processes = processes_.running();
@@ -262,7 +262,7 @@ bool NextEntry(ProcessSnapshot& snapshot, PROCESSENTRY32& entry) {
 }  // namespace
 
 BOOL SimPlatform::Process32First(HANDLE snapshot, PROCESSENTRY32* entry) {
-    if (auto error = Injected("Process32First", "")) return Fail(*error, FALSE);
+    if (auto error = Injected(FailableCall::Process32First, "")) return Fail(*error, FALSE);
     ProcessSnapshot* found = processes_.FindSnapshot(snapshot);
     if (found == nullptr) return Fail(ERROR_INVALID_HANDLE, FALSE);
     if (entry == nullptr || entry->dwSize < kProcessEntry32Size) return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
@@ -271,7 +271,7 @@ BOOL SimPlatform::Process32First(HANDLE snapshot, PROCESSENTRY32* entry) {
 }
 
 BOOL SimPlatform::Process32Next(HANDLE snapshot, PROCESSENTRY32* entry) {
-    if (auto error = Injected("Process32Next", "")) return Fail(*error, FALSE);
+    if (auto error = Injected(FailableCall::Process32Next, "")) return Fail(*error, FALSE);
     ProcessSnapshot* found = processes_.FindSnapshot(snapshot);
     if (found == nullptr) return Fail(ERROR_INVALID_HANDLE, FALSE);
     if (entry == nullptr || entry->dwSize < kProcessEntry32Size) return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
@@ -279,7 +279,7 @@ BOOL SimPlatform::Process32Next(HANDLE snapshot, PROCESSENTRY32* entry) {
 }
 
 HANDLE SimPlatform::OpenProcess(DWORD access, BOOL /*inheritHandle*/, DWORD processId) {
-    if (auto error = Injected("OpenProcess", "")) return Fail(*error, HANDLE{0});
+    if (auto error = Injected(FailableCall::OpenProcess, "")) return Fail(*error, HANDLE{0});
     const SimProcess* process = processes_.Find(processId);
     if (process == nullptr) return Fail(ERROR_INVALID_PARAMETER, HANDLE{0});
     if (process->refuseOpen) return Fail(ERROR_ACCESS_DENIED, HANDLE{0});
@@ -289,7 +289,7 @@ HANDLE SimPlatform::OpenProcess(DWORD access, BOOL /*inheritHandle*/, DWORD proc
 }
 
 BOOL SimPlatform::TerminateProcess(HANDLE process, UINT /*exitCode*/) {
-    if (auto error = Injected("TerminateProcess", "")) return Fail(*error, FALSE);
+    if (auto error = Injected(FailableCall::TerminateProcess, "")) return Fail(*error, FALSE);
     const ProcessHandleRecord* record = processes_.FindProcessHandle(process);
     if (record == nullptr) return Fail(ERROR_INVALID_HANDLE, FALSE);
     if ((record->access & PROCESS_TERMINATE) == 0) return Fail(ERROR_ACCESS_DENIED, FALSE);
@@ -307,7 +307,7 @@ constexpr DWORD kQueryAccess = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;
 }  // namespace
 
 BOOL SimPlatform::EnumProcessModules(HANDLE process, HMODULE* modules, DWORD size, DWORD* needed) {
-    if (auto error = Injected("EnumProcessModules", "")) return Fail(*error, FALSE);
+    if (auto error = Injected(FailableCall::EnumProcessModules, "")) return Fail(*error, FALSE);
     if (!settings_.psapiAvailable || settings_.platformId != VER_PLATFORM_WIN32_NT)
         return Fail(ERROR_MOD_NOT_FOUND, FALSE);
     const ProcessHandleRecord* record = processes_.FindProcessHandle(process);
@@ -323,7 +323,7 @@ BOOL SimPlatform::EnumProcessModules(HANDLE process, HMODULE* modules, DWORD siz
 }
 
 DWORD SimPlatform::GetModuleFileNameExA(HANDLE process, HMODULE module, char* buffer, DWORD size) {
-    if (auto error = Injected("GetModuleFileNameExA", "")) return Fail(*error, DWORD{0});
+    if (auto error = Injected(FailableCall::GetModuleFileNameExA, "")) return Fail(*error, DWORD{0});
     if (!settings_.psapiAvailable || settings_.platformId != VER_PLATFORM_WIN32_NT)
         return Fail(ERROR_MOD_NOT_FOUND, DWORD{0});
     const ProcessHandleRecord* record = processes_.FindProcessHandle(process);
@@ -342,7 +342,7 @@ DWORD SimPlatform::GetModuleFileNameExA(HANDLE process, HMODULE module, char* bu
 
 UINT SimPlatform::WinExec(const char* commandLine, UINT show) {
     const std::string line = commandLine != nullptr ? commandLine : "";
-    if (auto error = Injected("WinExec", line)) return Fail(*error, SmallErrorCode<UINT>(*error, 31));
+    if (auto error = Injected(FailableCall::WinExec, line)) return Fail(*error, SmallErrorCode<UINT>(*error, 31));
     winExecCalls_.push_back(WinExecCall{line, show});
     return 33;  // above 31: started
 }
@@ -351,7 +351,7 @@ UINT SimPlatform::WinExec(const char* commandLine, UINT show) {
 
 HMODULE SimPlatform::LoadLibraryA(const char* fileName) {
     const std::string given = fileName != nullptr ? fileName : "";
-    if (auto error = Injected("LoadLibraryA", given)) return Fail(*error, HMODULE{0});
+    if (auto error = Injected(FailableCall::LoadLibraryA, given)) return Fail(*error, HMODULE{0});
     if (given.empty()) return Fail(ERROR_INVALID_PARAMETER, HMODULE{0});
 
     // A name without extension means a ".dll"; a trailing dot means none.
@@ -425,7 +425,7 @@ HMODULE SimPlatform::LoadLibraryA(const char* fileName) {
 }
 
 FARPROC SimPlatform::GetProcAddress(HMODULE module, const char* procName) {
-    if (auto error = Injected("GetProcAddress", "")) return Fail(*error, FARPROC{nullptr});
+    if (auto error = Injected(FailableCall::GetProcAddress, "")) return Fail(*error, FARPROC{nullptr});
     const SimModule* definition = nullptr;
     if (module != 0) {  // 0 is the program itself, which exports nothing
         const LoadedModule* loaded = modules_.Loaded(module);
@@ -440,7 +440,7 @@ FARPROC SimPlatform::GetProcAddress(HMODULE module, const char* procName) {
 }
 
 BOOL SimPlatform::FreeLibrary(HMODULE module) {
-    if (auto error = Injected("FreeLibrary", "")) return Fail(*error, FALSE);
+    if (auto error = Injected(FailableCall::FreeLibrary, "")) return Fail(*error, FALSE);
     const LoadedModule* loaded = modules_.Loaded(module);
     const std::string path = loaded != nullptr ? loaded->path : std::string();
     if (!modules_.Free(module)) return Fail(ERROR_MOD_NOT_FOUND, FALSE);
@@ -472,7 +472,7 @@ int AnsiCompare(std::string_view a, std::string_view b) {
 
 int SimPlatform::CompareStringA(LCID /*locale*/, DWORD flags, const char* string1, int count1,
                                 const char* string2, int count2) {
-    if (auto error = Injected("CompareStringA", "")) return Fail(*error, 0);
+    if (auto error = Injected(FailableCall::CompareStringA, "")) return Fail(*error, 0);
     if (string1 == nullptr || string2 == nullptr) return Fail(ERROR_INVALID_PARAMETER, 0);
     const std::string_view a = CountedText(string1, count1);
     const std::string_view b = CountedText(string2, count2);
@@ -488,7 +488,7 @@ DWORD SimPlatform::CharUpperBuffA(char* text, DWORD length) {
 
 int SimPlatform::MultiByteToWideChar(UINT codePage, DWORD /*flags*/, const char* text, int count,
                                      WCHAR* wide, int wideCount) {
-    if (auto error = Injected("MultiByteToWideChar", "")) return Fail(*error, 0);
+    if (auto error = Injected(FailableCall::MultiByteToWideChar, "")) return Fail(*error, 0);
     constexpr UINT kWestern = 1252;  // the simulated system code page
     if (codePage != CP_ACP && codePage != kWestern) return Fail(ERROR_INVALID_PARAMETER, 0);
     if (text == nullptr || count == 0 || wideCount < 0 || (wide == nullptr && wideCount != 0))
@@ -507,7 +507,7 @@ int SimPlatform::MultiByteToWideChar(UINT codePage, DWORD /*flags*/, const char*
 // ---- User interface ----
 
 int SimPlatform::MessageBoxA(HWND /*owner*/, const char* text, const char* caption, UINT type) {
-    if (auto error = Injected("MessageBoxA", "")) return Fail(*error, 0);
+    if (auto error = Injected(FailableCall::MessageBoxA, "")) return Fail(*error, 0);
     messageBoxes_.push_back(MessageBoxCall{text != nullptr ? text : "",
                                            caption != nullptr ? caption : "Error", type});
     return settings_.messageBoxAnswer;
@@ -516,7 +516,7 @@ int SimPlatform::MessageBoxA(HWND /*owner*/, const char* text, const char* capti
 std::intptr_t SimPlatform::ShellExecuteA(HWND /*owner*/, const char* operation, const char* file,
                                          const char* parameters, const char* /*directory*/,
                                          int /*show*/) {
-    if (auto error = Injected("ShellExecuteA", ""))
+    if (auto error = Injected(FailableCall::ShellExecuteA, ""))
         return Fail(*error, SmallErrorCode<std::intptr_t>(*error, 32));
     shellExecutes_.push_back(ShellExecuteCall{operation != nullptr ? operation : "",
                                               file != nullptr ? file : "",

@@ -2,6 +2,7 @@
 // counts, and that every failable call of the system area reports an
 // injected error the way Windows reports errors for it.
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -55,6 +56,23 @@ TEST_F(FaultInjection, RuleForEveryCall_FailsEachCallOfThatOperationOnly) {
     machine.faults().Clear();
     EXPECT_EQ(ReadVariable(), 3u);
     EXPECT_EQ(machine.faults().Calls("GetEnvironmentVariableA"), 1u);
+}
+
+TEST_F(FaultInjection, NamesOutsideTheTableOfFailableCalls_AreRefusedAtOnce) {
+    // A rule with a misspelt name would never fire and a test using it would
+    // test nothing: it is an error where it is written.
+    for (const char* name : {"DeleteFile", "deletefilea", "DeleteFileW", "", "RegOpenKeyEx"}) {
+        SCOPED_TRACE(name);
+        EXPECT_THROW(machine.faults().Fail(name, ERROR_ACCESS_DENIED), std::invalid_argument);
+        EXPECT_THROW(machine.faults().Calls(name), std::invalid_argument);
+        EXPECT_THROW(machine.faults().Triggered(name), std::invalid_argument);
+    }
+    // Every name of the table is accepted, and the rule made from it is the
+    // one the simulation's call of that name consults.
+    for (std::string_view name : kFailableCallNames) EXPECT_NO_THROW(machine.faults().Fail(name, kInjected));
+    EXPECT_EQ(machine.DeleteFileA("C:\\x"), FALSE);
+    EXPECT_EQ(machine.GetLastError(), kInjected);
+    EXPECT_EQ(machine.faults().Triggered("DeleteFileA"), 1u);
 }
 
 TEST_F(FaultInjection, RuleForOnePath_FailsThatPathInAnySpellingOnly) {
