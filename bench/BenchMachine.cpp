@@ -1,19 +1,17 @@
 // The benchmarks' simulated machine.
 #include "bench/BenchMachine.h"
 
-#include "locations/InfoDirs.h"
 #include "platform/sim/StandardMachine.h"
 #include "tools/script/ScriptCompiler.h"
 
 namespace qm::bench {
 
-BenchMachine::BenchMachine() : machine_(std::make_unique<sim::SimPlatform>()) {
-    scoped_ = std::make_unique<ScopedPlatform>(*machine_);
+BenchMachine::BenchMachine()
+    : machine_(std::make_unique<sim::SimPlatform>()), use_(std::make_unique<test::UseMachine>(*machine_)) {
     sim::InstallStandardMachine(*machine_);
-    InfoDir.ClearCache();
 }
 
-BenchMachine::~BenchMachine() { InfoDir.ClearCache(); }
+BenchMachine::~BenchMachine() = default;
 
 void BenchMachine::WriteFile(const std::string& path, const std::string& bytes) {
     HANDLE file = machine_->CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, 0);
@@ -29,19 +27,8 @@ std::string BenchMachine::WriteScript(const std::string& source, const std::stri
     return path;
 }
 
-PassLists BenchMachine::Lists() {
-    PassLists lists;
-    lists.registry = &registry;
-    lists.disk = &disk;
-    lists.ini = &ini;
-    lists.process = &process;
-    lists.server = &server;
-    lists.report = &report;
-    return lists;
-}
-
 PassResult BenchMachine::Scan() {
-    for (MemoryItemList* list : {&registry, &disk, &ini, &process, &server}) list->Clear();
+    ClearItemLists();
     return RunPass(script_, true, Lists(), {}, module_);
 }
 

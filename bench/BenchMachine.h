@@ -6,13 +6,13 @@
 #include <memory>
 #include <string>
 
-#include "engine/MemoryItemList.h"
-#include "engine/PassRunner.h"
+#include "engine/MemoryPassLists.h"
 #include "platform/sim/SimPlatform.h"
+#include "tests/support/UseMachine.h"
 
 namespace qm::bench {
 
-class BenchMachine {
+class BenchMachine : public MemoryPassLists {
 public:
     BenchMachine();
     ~BenchMachine();
@@ -25,12 +25,9 @@ public:
     PassResult Scan();
     PassResult Remove();
 
-    MemoryItemList registry, disk, ini, process, server, report;
-
 private:
-    PassLists Lists();
     std::unique_ptr<sim::SimPlatform> machine_;
-    std::unique_ptr<ScopedPlatform> scoped_;
+    std::unique_ptr<test::UseMachine> use_;
     std::string script_;
     std::string module_;
 };

@@ -58,10 +58,12 @@ enum TinfoDir::Source : int {
 
 void TinfoDir::ClearCache() {
     for (auto& entry : cache_) entry = Cached{};
+    platformGeneration_ = CurrentPlatformGeneration();
 }
 
 template <typename Reader>
 std::string TinfoDir::Get(int source, Reader&& readSource) {
+    if (platformGeneration_ != CurrentPlatformGeneration()) ClearCache();
     Cached& entry = cache_[static_cast<size_t>(source)];
     if (!entry.read) {
         entry.text = readSource();

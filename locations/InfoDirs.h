@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 #include "platform/WinTypes.h"
@@ -17,6 +18,7 @@ class TinfoDir {
 public:
     TinfoDir() { ClearCache(); }
     // Forgets every cached folder, so the next getter reads its source again.
+    // Happens by itself when another platform is installed.
     void ClearCache();
 
     std::string GetWindowsFolder();
@@ -59,6 +61,7 @@ private:
     std::string Get(int source, Reader&& readSource);
 
     std::array<Cached, 23> cache_;
+    std::uint64_t platformGeneration_ = 0;  // the platform the cache was read from
 };
 
 extern TinfoDir InfoDir;

@@ -7,6 +7,12 @@ namespace qm {
 
 namespace {
 Platform* g_current = nullptr;
+std::uint64_t g_generation = 0;
+
+void Install(Platform* platform) {
+    g_current = platform;
+    ++g_generation;
+}
 }
 
 Platform& CurrentPlatform() {
@@ -14,10 +20,12 @@ Platform& CurrentPlatform() {
     return *g_current;
 }
 
-void SetCurrentPlatform(Platform* platform) { g_current = platform; }
+void SetCurrentPlatform(Platform* platform) { Install(platform); }
 
-ScopedPlatform::ScopedPlatform(Platform& platform) : previous_(g_current) { g_current = &platform; }
+std::uint64_t CurrentPlatformGeneration() { return g_generation; }
 
-ScopedPlatform::~ScopedPlatform() { g_current = previous_; }
+ScopedPlatform::ScopedPlatform(Platform& platform) : previous_(g_current) { Install(&platform); }
+
+ScopedPlatform::~ScopedPlatform() { Install(previous_); }
 
 }  // namespace qm

@@ -141,6 +141,9 @@ public:
 // replace it for their own duration with ScopedPlatform.
 Platform& CurrentPlatform();
 void SetCurrentPlatform(Platform* platform);
+// Counts the changes of the current platform, so what is cached from one
+// machine (the special folders) is never taken for another's.
+std::uint64_t CurrentPlatformGeneration();
 
 class ScopedPlatform {
 public:

@@ -9,7 +9,6 @@
 
 #include "engine/CleanupBatch.h"
 #include "engine/Quarn_link.h"
-#include "locations/InfoDirs.h"
 #include "platform/sim/SimPlatform.h"
 #include "platform/sim/StandardMachine.h"
 #include "tests/engine/PassFixture.h"
@@ -28,7 +27,6 @@ protected:
     void SetUp() override {
         PassTest::SetUp();
         sim::InstallStandardMachine(Sim());
-        InfoDir.ClearCache();
     }
     sim::SimPlatform& Sim() { return static_cast<sim::SimPlatform&>(P()); }
 

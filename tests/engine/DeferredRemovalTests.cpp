@@ -39,20 +39,13 @@ protected:
     }
 
     PassResult Pass(bool scanMode) {
-        PassLists lists;
-        lists.registry = &registry;
-        lists.disk = &disk;
-        lists.ini = &ini;
-        lists.process = &process;
-        lists.server = &server;
-        lists.report = &report;
         PassCallbacks callbacks;
         callbacks.status = &LogStatus;
         callbacks.progress = {&LogPosition, this};
         callbacks.progressMax = {&LogMaximum, this};
         if (!scanMode) report.Clear();
         g_events.clear();
-        return RunPass(scriptPath, scanMode, lists, callbacks, modulePath);
+        return RunPass(scriptPath, scanMode, Lists(), callbacks, modulePath);
     }
 
     std::string WindowsFolder() {

@@ -3,8 +3,6 @@
 
 #include <vector>
 
-#include "engine/ProgramEnd.h"
-#include "locations/InfoDirs.h"
 #include "tools/script/ScriptCompiler.h"
 
 namespace qm::test {
@@ -19,15 +17,8 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
 
 }  // namespace
 
-void PassTest::SetUp() {
-    Contract::SetUp();
-    InfoDir.ClearCache();
-    ResetProgramEndRequest();
-}
-
 void PassTest::TearDown() {
     if (!modulePath.empty()) P().DeleteFileA(modulePath.c_str());
-    InfoDir.ClearCache();
     Contract::TearDown();
 }
 
@@ -39,19 +30,8 @@ std::string PassTest::WriteScript(const std::string& source) {
     return scriptPath;
 }
 
-PassLists PassTest::Lists() {
-    PassLists lists;
-    lists.registry = &registry;
-    lists.disk = &disk;
-    lists.ini = &ini;
-    lists.process = &process;
-    lists.server = &server;
-    lists.report = &report;
-    return lists;
-}
-
 PassResult PassTest::Scan() {
-    for (MemoryItemList* list : {&registry, &disk, &ini, &process, &server}) list->Clear();
+    ClearItemLists();
     return RunPass(scriptPath, true, Lists(), {}, modulePath);
 }
 

@@ -9,15 +9,14 @@
 #include <utility>
 #include <vector>
 
-#include "engine/MemoryItemList.h"
+#include "engine/MemoryPassLists.h"
 #include "engine/PassRunner.h"
 #include "tests/support/ContractFixture.h"
 
 namespace qm::test {
 
-class PassTest : public Contract {
+class PassTest : public Contract, protected MemoryPassLists {
 protected:
-    void SetUp() override;
     void TearDown() override;
 
     // Compiles the source (with {KEY} and {DIR} replaced) into Scratch()\test.malware.
@@ -41,13 +40,11 @@ protected:
     bool KeyExists(const std::string& subKey);
     void CreateKey(const std::string& subKey);
 
-    MemoryItemList registry, disk, ini, process, server, report;
     std::string scriptPath;
     std::string modulePath;
 
 private:
     std::string FullKey(const std::string& subKey) const;
-    PassLists Lists();
 };
 
 }  // namespace qm::test

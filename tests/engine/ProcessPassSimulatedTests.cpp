@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "locations/InfoDirs.h"
 #include "platform/sim/SimPlatform.h"
 #include "platform/sim/StandardMachine.h"
 #include "tests/engine/PassFixture.h"
@@ -23,7 +22,6 @@ protected:
     void SetUp() override {
         PassTest::SetUp();
         sim::InstallStandardMachine(Sim());
-        InfoDir.ClearCache();
     }
     sim::SimPlatform& Sim() { return static_cast<sim::SimPlatform&>(P()); }
 

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "engine/Quarn_link.h"
-#include "locations/InfoDirs.h"
 #include "platform/sim/SimPlatform.h"
 #include "platform/sim/StandardMachine.h"
 #include "tests/engine/PassFixture.h"
@@ -25,7 +24,6 @@ protected:
     void SetUp() override {
         PassTest::SetUp();
         sim::InstallStandardMachine(Sim());
-        InfoDir.ClearCache();
     }
     sim::SimPlatform& Sim() { return static_cast<sim::SimPlatform&>(P()); }
 

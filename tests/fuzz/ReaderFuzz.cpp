@@ -13,6 +13,7 @@
 
 #include "platform/sim/SimPlatform.h"
 #include "reader/Quarn_ReadSpecialFile.h"
+#include "tests/support/UseMachine.h"
 
 namespace {
 
@@ -153,7 +154,7 @@ std::string ReadBack(qm::Platform& p, const std::string& path) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     qm::sim::SimPlatform machine;
-    qm::ScopedPlatform scoped(machine);
+    qm::test::UseMachine use(machine);
     const std::string path = "C:\\fuzz.malware";
     const qm::HANDLE file = machine.CreateFileA(path.c_str(), qm::GENERIC_WRITE, 0, nullptr, qm::CREATE_ALWAYS,
                                                 qm::FILE_ATTRIBUTE_NORMAL, 0);

@@ -15,14 +15,6 @@ namespace {
 
 class InfoDirSimulatedTest : public Contract {
 protected:
-    void SetUp() override {
-        Contract::SetUp();
-        InfoDir.ClearCache();
-    }
-    void TearDown() override {
-        InfoDir.ClearCache();
-        Contract::TearDown();
-    }
     sim::SimPlatform& Sim() { return static_cast<sim::SimPlatform&>(P()); }
 
     void SetString(HKEY root, const std::string& key, const std::string& name, const std::string& text,
@@ -65,6 +57,18 @@ TEST_F(InfoDirSimulatedTest, AGetterReadsItsSourceOnceEvenWhenEmpty) {
     Sim().settings().windowsDirectory = "C:\\";
     InfoDir.ClearCache();
     EXPECT_EQ(InfoDir.GetWindowsFolder(), "C:") << "a root folder is cached without its backslash";
+}
+
+TEST_F(InfoDirSimulatedTest, AnotherMachineNeverSeesTheFoldersCachedFromThisOne) {
+    EXPECT_EQ(InfoDir.GetWindowsFolder(), "C:\\WINDOWS");
+    sim::SimPlatform winnt;
+    winnt.settings().windowsDirectory = "D:\\WINNT";
+    {
+        test::UseMachine use(winnt);
+        EXPECT_EQ(InfoDir.GetWindowsFolder(), "D:\\WINNT");
+        EXPECT_EQ(InfoDir.ExpandVariables("%windir%\\x"), "D:\\WINNT\\x");
+    }
+    EXPECT_EQ(InfoDir.GetWindowsFolder(), "C:\\WINDOWS") << "back on the first machine";
 }
 
 TEST_F(InfoDirSimulatedTest, ExpandVariablesReplacesEveryVariableInAnyCase) {

@@ -13,15 +13,6 @@ namespace {
 
 class InfoDirTest : public Contract {
 protected:
-    void SetUp() override {
-        Contract::SetUp();
-        InfoDir.ClearCache();
-    }
-    void TearDown() override {
-        InfoDir.ClearCache();
-        Contract::TearDown();
-    }
-
     void SetString(HKEY root, const std::string& key, const std::string& name, const std::string& text,
                    DWORD type = REG_SZ) {
         HKEY handle = 0;

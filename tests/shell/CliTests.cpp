@@ -7,9 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "engine/ProgramEnd.h"
-#include "locations/InfoDirs.h"
 #include "platform/sim/SimPlatform.h"
 #include "platform/sim/StandardMachine.h"
+#include "tests/support/UseMachine.h"
 #include "tools/cli/CliRun.h"
 #include "tools/script/ScriptCompiler.h"
 
@@ -21,12 +21,10 @@ class CliTest : public ::testing::Test {
 protected:
     void SetUp() override {
         sim::InstallStandardMachine(machine);
-        InfoDir.ClearCache();
         machine.CreateDirectoryA("C:\\pest", nullptr);
         WriteFile("C:\\pest\\a.txt", "x");
         WriteFile("C:\\pest\\b.txt", "x");
     }
-    void TearDown() override { InfoDir.ClearCache(); }
     void WriteFile(const std::string& path, const std::string& bytes) {
         HANDLE file = machine.CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, 0);
         DWORD written = 0;
@@ -59,7 +57,7 @@ protected:
     }
 
     sim::SimPlatform machine;
-    ScopedPlatform scoped{machine};
+    test::UseMachine use{machine};
     std::string output;
 };
 

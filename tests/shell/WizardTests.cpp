@@ -9,11 +9,11 @@
 #include <gtest/gtest.h>
 
 #include "engine/ProgramEnd.h"
-#include "locations/InfoDirs.h"
 #include "platform/sim/SimPlatform.h"
 #include "platform/sim/StandardMachine.h"
 #include "shell/MemoryWizardView.h"
 #include "shell/Quarn_Main.h"
+#include "tests/support/UseMachine.h"
 #include "tools/script/ScriptCompiler.h"
 
 namespace qm {
@@ -26,10 +26,7 @@ class WizardTest : public ::testing::Test {
 protected:
     void SetUp() override {
         sim::InstallStandardMachine(machine);
-        InfoDir.ClearCache();
-        ResetProgramEndRequest();
     }
-    void TearDown() override { InfoDir.ClearCache(); }
 
     void WriteFile(const std::string& path, const std::string& bytes) {
         HANDLE file = machine.CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, 0);
@@ -77,7 +74,7 @@ protected:
     }
 
     sim::SimPlatform machine;
-    ScopedPlatform scoped{machine};
+    test::UseMachine use{machine};
     MemoryWizardView view;
     std::unique_ptr<TFQuarnUninstall> wizard;
 };

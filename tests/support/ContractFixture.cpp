@@ -7,7 +7,7 @@ namespace qm::test {
 
 void Contract::SetUp() {
     backend_ = MakeContractBackend();
-    scoped_ = std::make_unique<ScopedPlatform>(P());
+    machineInUse_ = std::make_unique<UseMachine>(P());
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     const std::string name = std::string(info->test_suite_name()) + "." + info->name();
 
@@ -29,7 +29,7 @@ void Contract::TearDown() {
     if (!backend_) return;
     if (!scratch_.empty()) DeleteTree(scratch_);
     if (!scratchKey_.empty()) DeleteKeyTree(HKCU, scratchKey_);
-    scoped_.reset();
+    machineInUse_.reset();
     backend_.reset();
 }
 

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Platform.h"
+#include "tests/support/UseMachine.h"
 
 namespace qm::test {
 
@@ -55,7 +56,7 @@ private:
     void DeleteKeyTree(HKEY root, const std::string& subKey);
 
     std::unique_ptr<ContractBackend> backend_;
-    std::unique_ptr<ScopedPlatform> scoped_;
+    std::unique_ptr<UseMachine> machineInUse_;
     std::string scratch_;
     std::string scratchKey_;
 };
