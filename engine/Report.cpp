@@ -36,11 +36,7 @@ const char* OperationWord(std::uint16_t operation) {
 
 // The entry point of a script's module: stdcall, one argument, the address of
 // a variable that holds the reader.
-#if defined(_WIN32) && !defined(_WIN64)
-using ModuleEntry = void(__stdcall*)(TReadSpecialFile** reader);
-#else
-using ModuleEntry = void (*)(TReadSpecialFile** reader);
-#endif
+using ModuleEntry = void(QM_STDCALL*)(TReadSpecialFile** reader);
 
 }  // namespace
 

@@ -13,11 +13,7 @@ namespace qm {
 
 namespace {
 
-#if defined(_WIN32) && !defined(_WIN64)
-using RegistrationEntry = HRESULT(__stdcall*)();
-#else
-using RegistrationEntry = HRESULT (*)();
-#endif
+using RegistrationEntry = HRESULT(QM_STDCALL*)();
 
 constexpr const char* kRegistrationEntries[] = {"DllRegisterServer", "DllUnregisterServer"};
 

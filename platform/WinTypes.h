@@ -8,6 +8,17 @@
 
 #include <cstdint>
 
+// The calling convention of exported Windows functions, for casting what
+// GetProcAddress gives back: stdcall on 32-bit Windows, the only convention
+// elsewhere.
+#ifndef QM_STDCALL
+#if defined(_WIN32) && !defined(_WIN64)
+#define QM_STDCALL __stdcall
+#else
+#define QM_STDCALL
+#endif
+#endif
+
 namespace qm {
 
 using BYTE = std::uint8_t;

@@ -20,17 +20,6 @@
 
 #include "platform/WinTypes.h"
 
-// The calling convention of exported Windows functions, for casting what
-// GetProcAddress gives back: stdcall on 32-bit Windows, the only convention
-// elsewhere.
-#ifndef QM_STDCALL
-#if defined(_WIN32) && !defined(_WIN64)
-#define QM_STDCALL __stdcall
-#else
-#define QM_STDCALL
-#endif
-#endif
-
 namespace qm::sim {
 
 #ifndef ERROR_DLL_INIT_FAILED

@@ -4,35 +4,22 @@
 
 #include "tests/support/ContractFixture.h"
 
-#if !defined(_WIN32)
-#include "platform/sim/SimPlatform.h"
-#endif
-
 namespace qm::test {
 
 namespace {
 
-#if !defined(_WIN32)
-int ExportedFunction() { return 42; }
-#endif
-
 class ModuleLoadingContract : public Contract {
 protected:
-    // A module that exports "ExportedFunction" (the simulated machine) or
-    // "GetVersion" (Windows): kernel32 is always there to be loaded.
+    // A module of the backend's that can be loaded, and its export.
     std::string ExistingModule() {
-#if !defined(_WIN32)
-        if (IsSimulated()) {
-            auto& machine = static_cast<sim::SimPlatform&>(P());
-            machine.modules().Define("contract").Export("ExportedFunction", &ExportedFunction);
-            const std::string path = InScratch("contract.dll");
-            WriteFile(path, sim::ModuleTable::ContentHeader("contract") + "rest of the module");
-            return path;
-        }
-#endif
-        return "kernel32.dll";
+        const auto module = backend().ExistingModule(Scratch());
+        existingExport_ = module.exportName;
+        return module.path;
     }
-    const char* ExistingExport() const { return IsSimulated() ? "ExportedFunction" : "GetVersion"; }
+    const char* ExistingExport() const { return existingExport_.c_str(); }
+
+private:
+    std::string existingExport_;
 };
 
 }  // namespace

@@ -1,16 +1,11 @@
 // The running processes as the program finds them: the Tool Help snapshot,
 // OpenProcess and the PSAPI query of a process's executable.
-#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "tests/support/ContractFixture.h"
-
-#if !defined(_WIN32)
-#include "platform/sim/SimPlatform.h"
-#endif
 
 namespace qm::test {
 
@@ -30,9 +25,7 @@ protected:
         char path[MAX_PATH + 1] = {};
         const DWORD length = P().GetModuleFileNameA(0, path, sizeof path);
         EXPECT_GT(length, 0u);
-#if !defined(_WIN32)
-        if (IsSimulated()) static_cast<sim::SimPlatform&>(P()).processes().Start(path);
-#endif
+        backend().ShowOwnProcess(path);
         return path;
     }
 
@@ -85,31 +78,17 @@ protected:
         const std::string own = OwnProgram();
         char folder[MAX_PATH + 1] = {};
         P().GetSystemDirectoryA(folder, sizeof folder);
-        const std::string ping = std::string(folder) + "\\PING.EXE";
-#if !defined(_WIN32)
-        if (IsSimulated()) {
-            auto& processes = static_cast<sim::SimPlatform&>(P()).processes();
-            const DWORD child = processes.Start(ping);
-            processes.Find(child)->parentId = processes.running().front().id;
-            return child;
-        }
-#endif
-        EXPECT_GT(P().WinExec((ping + " -n 30 127.0.0.1").c_str(), SW_HIDE), 31u);
+        const DWORD child = backend().StartProgram(std::string(folder) + "\\PING.EXE", "-n 30 127.0.0.1");
+        // Its snapshot entry names this program as its parent.
         const HANDLE snapshot = P().CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
         const std::vector<PROCESSENTRY32> entries = ReadSnapshot(snapshot);
         P().CloseHandle(snapshot);
-        // Other runs of this program may be about: the child is the ping
-        // whose parent is one of them.
-        std::vector<DWORD> selves;
-        const std::string ownName = own.substr(own.find_last_of('\\') + 1);
-        for (const PROCESSENTRY32& entry : entries)
-            if (SameIgnoringCase(entry.szExeFile, ownName) &&
-                SameIgnoringCase(ExecutableOf(entry.th32ProcessID), own))
-                selves.push_back(entry.th32ProcessID);
-        for (const PROCESSENTRY32& entry : entries)
-            if (SameIgnoringCase(entry.szExeFile, "PING.EXE") &&
-                std::find(selves.begin(), selves.end(), entry.th32ParentProcessID) != selves.end())
-                return entry.th32ProcessID;
+        for (const PROCESSENTRY32& entry : entries) {
+            if (entry.th32ProcessID != child) continue;
+            EXPECT_TRUE(SameIgnoringCase(entry.szExeFile, "PING.EXE")) << entry.szExeFile;
+            EXPECT_TRUE(SameIgnoringCase(ExecutableOf(entry.th32ParentProcessID), own));
+            return child;
+        }
         return 0;
     }
 };

@@ -11,10 +11,6 @@
 #include "engine/Quarn_link.h"
 #include "tests/engine/PassFixture.h"
 
-#if !defined(_WIN32)
-#include "platform/sim/SimPlatform.h"
-#endif
-
 namespace qm::test {
 
 namespace {
@@ -54,13 +50,7 @@ protected:
     // Starts the program through the path given and waits until it can be
     // found by its file.
     void Start(const std::string& path) {
-#if !defined(_WIN32)
-        if (IsSimulated()) {
-            static_cast<sim::SimPlatform&>(P()).StartProcess(path);
-            return;
-        }
-#endif
-        ASSERT_GT(P().WinExec(("\"" + path + "\" -n 60 127.0.0.1").c_str(), SW_HIDE), 31u);
+        ASSERT_NE(backend().StartProgram(path, "-n 60 127.0.0.1"), 0u) << path;
         DWORD id = 0;
         ASSERT_TRUE(WaitFor([&] { return FindProcessByFile(path, id); }, 10)) << path << " did not start";
     }

@@ -1,8 +1,5 @@
 // Reader behaviour that needs the simulated machine's controls: its clock
-// (module names) and injected I/O failures. The simulated machine is built
-// only on Linux.
-#ifndef _WIN32
-
+// (module names) and injected I/O failures.
 #include <gtest/gtest.h>
 
 #include "locations/InfoDirs.h"
@@ -121,5 +118,3 @@ TEST_F(SimulatedReader, Read_EndTestWithoutSizeForceCloses) {
 }
 
 }  // namespace qm::test
-
-#endif  // _WIN32

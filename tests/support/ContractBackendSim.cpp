@@ -6,6 +6,8 @@ namespace qm::test {
 
 namespace {
 
+int ExportedFunction() { return 42; }
+
 class SimBackend : public ContractBackend {
 public:
     Platform& platform() override { return machine_; }
@@ -13,8 +15,28 @@ public:
     bool IsSimulated() const override { return true; }
     bool IsWine() const override { return false; }
 
+    void ShowOwnProcess(const std::string& ownPath) override {
+        if (ownId_ == 0) ownId_ = machine_.processes().Start(ownPath);
+    }
+    DWORD StartProgram(const std::string& path, const std::string&) override {
+        const DWORD id = machine_.StartProcess(path);
+        machine_.processes().Find(id)->parentId = ownId_;
+        return id;
+    }
+    LoadableModule ExistingModule(const std::string& scratchFolder) override {
+        machine_.modules().Define("contract").Export("ExportedFunction", &ExportedFunction);
+        const std::string path = scratchFolder + "\\contract.dll";
+        const std::string bytes = sim::ModuleTable::ContentHeader("contract") + "rest of the module";
+        const HANDLE file = machine_.CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, 0);
+        DWORD written = 0;
+        machine_.WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        machine_.CloseHandle(file);
+        return {path, "ExportedFunction"};
+    }
+
 private:
     sim::SimPlatform machine_;
+    DWORD ownId_ = 0;
 };
 
 }  // namespace

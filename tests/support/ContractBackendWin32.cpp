@@ -25,6 +25,21 @@ public:
         return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
     }
 
+    void ShowOwnProcess(const std::string&) override {}  // this program runs already
+    qm::DWORD StartProgram(const std::string& path, const std::string& arguments) override {
+        std::string commandLine = "\"" + path + "\" " + arguments;
+        ::STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        ::PROCESS_INFORMATION started{};
+        if (!::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                              nullptr, &startup, &started))
+            return 0;
+        ::CloseHandle(started.hThread);
+        ::CloseHandle(started.hProcess);
+        return started.dwProcessId;
+    }
+    LoadableModule ExistingModule(const std::string&) override { return {"kernel32.dll", "GetVersion"}; }
+
 private:
     win32::Win32Platform platform_;
 };

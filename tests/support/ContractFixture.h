@@ -27,6 +27,22 @@ public:
     virtual bool IsSimulated() const = 0;
     // True under Wine, whose behaviour differs from Windows in a few places.
     virtual bool IsWine() const = 0;
+
+    // ---- What each backend does its own way ----
+    // Makes this test program show among the running processes, started
+    // from ownPath (Windows runs it already; the simulated machine runs
+    // nothing until told).
+    virtual void ShowOwnProcess(const std::string& ownPath) = 0;
+    // Starts a program file with these arguments as a child of this test
+    // program and gives its process id (0 when it could not be started).
+    virtual DWORD StartProgram(const std::string& path, const std::string& arguments) = 0;
+    // A module that can be loaded, with the name of a function it exports;
+    // the backend may put what it needs into the folder given.
+    struct LoadableModule {
+        std::string path;
+        std::string exportName;
+    };
+    virtual LoadableModule ExistingModule(const std::string& scratchFolder) = 0;
 };
 std::unique_ptr<ContractBackend> MakeContractBackend();
 

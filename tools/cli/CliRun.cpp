@@ -1,6 +1,8 @@
 // The command-line front end's flow.
 #include "tools/cli/CliRun.h"
 
+#include "tools/cli/CliMachine.h"
+
 #include <iostream>
 
 #include "engine/ProgramEnd.h"
@@ -61,11 +63,12 @@ bool AskToRemove(std::istream& in, std::ostream& out, const std::string& line) {
 }  // namespace
 
 std::string Usage() {
-    return "usage: quellmar-cli [--custom | --scan] [--machine DIR] SCRIPT\n"
+    return "usage: quellmar-cli [--custom | --scan] " + std::string(MachineUsage().empty() ? "" : "[--machine DIR] ") +
+           "SCRIPT\n"
            "  SCRIPT        the removal script (.malware)\n"
            "  --custom      ask for every item found whether to remove it\n"
-           "  --scan        only list what is found; change nothing\n"
-           "  --machine DIR the simulated Windows machine to work on (Linux)\n"
+           "  --scan        only list what is found; change nothing\n" +
+           MachineUsage() +
            "exit codes: 0 nothing found, 1 cleaned, 2 cleaned with errors,\n"
            "            3 bad or missing script, 10 found (--scan), 64 bad arguments\n";
 }

@@ -1,9 +1,6 @@
 // What the simulated machine adds to the system functions' contract: its
 // settings show through them, its clock stands still until Sleep moves it,
 // the 9x family answers as 9x did, and user-interface calls are recorded.
-// Built for the simulation only.
-#if !defined(_WIN32)
-
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -127,5 +124,3 @@ TEST_F(SimulatedSystem, SetErrorMode_GivesThePreviousMode) {
 }
 
 }  // namespace qm::sim
-
-#endif  // !defined(_WIN32)
