@@ -13,7 +13,7 @@ void TlinkObject::CreateFolderItem(const std::string& Path) {
     try {
         if (DirectoryExists(Path)) return;
         if (FScanMode) {
-            AddItemRow(FDiskList, kCategoryDisk, "Create Folder", 2, {Path});
+            AddItemRow(FDiskList, kCategoryDisk, "Create Folder", kPictureFolder, {Path});
             return;
         }
         if (!IsItemChecked(kCategoryDisk)) return;
@@ -28,7 +28,7 @@ void TlinkObject::DeleteFolderItem(const std::string& Path) {
         const std::string path = ResolveFileName(Path, true, kOpDelete);
         if (!DirectoryExists(path)) return;
         if (FScanMode) {
-            AddItemRow(FDiskList, kCategoryDisk, "Delte  Folder", 2, {path});
+            AddItemRow(FDiskList, kCategoryDisk, "Delte  Folder", kPictureFolder, {path});
             return;
         }
         if (IsItemChecked(kCategoryDisk)) FPendingFolders->Add(path);
@@ -40,7 +40,7 @@ void TlinkObject::EraseFileItem(const std::string& Path) {
     try {
         if (!FileExists(Path)) return;
         if (FScanMode) {
-            AddItemRow(FDiskList, kCategoryDisk, "Erase File", 3, {Path});
+            AddItemRow(FDiskList, kCategoryDisk, "Erase File", kPictureFile, {Path});
             return;
         }
         if (IsItemChecked(kCategoryDisk)) FPendingFiles->Add(Path);
@@ -49,11 +49,11 @@ void TlinkObject::EraseFileItem(const std::string& Path) {
 }
 
 void TlinkObject::RenameFileItem(const std::string& NewPath, const std::string& OldPath) {
-    RenameItem(NewPath, OldPath, "Rename File", 3);
+    RenameItem(NewPath, OldPath, "Rename File", kPictureFile);
 }
 
 void TlinkObject::RenameFolderItem(const std::string& NewPath, const std::string& OldPath) {
-    RenameItem(NewPath, OldPath, "Rename Folder", 2);
+    RenameItem(NewPath, OldPath, "Rename Folder", kPictureFolder);
 }
 
 void TlinkObject::RenameItem(const std::string& NewPath, const std::string& OldPath, const char* caption,

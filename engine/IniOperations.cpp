@@ -79,7 +79,7 @@ void TlinkObject::AddIniValue(const std::string& IniFile, const std::string& Sec
         // An absent value reads as empty text.
         if (ini.ReadString(Section, IniValueName, "") == text) return;
         if (FScanMode) {
-            AddItemRow(FIniList, kCategoryIni, "Add New Value in INI", 5, {IniFile, Section, IniValueName});
+            AddItemRow(FIniList, kCategoryIni, "Add New Value in INI", kPictureIniValue, {IniFile, Section, IniValueName});
             return;
         }
         if (!IsItemChecked(kCategoryIni)) return;
@@ -100,7 +100,7 @@ void TlinkObject::DeleteIniValue(const std::string& IniFile, const std::string& 
         const ProfileFile ini(IniFile);
         if (ini.ReadString(Section, IniValueName, kAbsenceMarker) == kAbsenceMarker) return;
         if (FScanMode) {
-            AddItemRow(FIniList, kCategoryIni, "Delete Value in INI", 5, {IniFile, Section, IniValueName});
+            AddItemRow(FIniList, kCategoryIni, "Delete Value in INI", kPictureIniValue, {IniFile, Section, IniValueName});
             return;
         }
         if (!IsItemChecked(kCategoryIni)) return;
@@ -126,7 +126,7 @@ void TlinkObject::ChangeIniValue(const std::string& IniFile, const std::string& 
         // and holds exactly the old text.
         if (current == kAbsenceMarker || current == newText || current != ValueText(OldData, OldSize)) return;
         if (FScanMode) {
-            AddItemRow(FIniList, kCategoryIni, "Change existing INI value", 5, {IniFile, Section, IniValueName});
+            AddItemRow(FIniList, kCategoryIni, "Change existing INI value", kPictureIniValue, {IniFile, Section, IniValueName});
             return;
         }
         if (!IsItemChecked(kCategoryIni)) return;
@@ -149,7 +149,7 @@ void TlinkObject::AddIniSection(const std::string& IniFile, const std::string& S
         } catch (const std::exception&) {
         }
         if (FScanMode) {
-            if (!exists) AddItemRow(FIniList, kCategoryIni, "Add New Section in INI", 4, {IniFile, Section});
+            if (!exists) AddItemRow(FIniList, kCategoryIni, "Add New Section in INI", kPictureIniSection, {IniFile, Section});
             return;
         }
         if (!IsItemChecked(kCategoryIni)) return;
@@ -177,7 +177,7 @@ void TlinkObject::DeleteIniSection(const std::string& IniFile, const std::string
         } catch (const std::exception&) {
         }
         if (FScanMode) {
-            if (exists) AddItemRow(FIniList, kCategoryIni, "Delete Section in INI", 4, {IniFile, Section});
+            if (exists) AddItemRow(FIniList, kCategoryIni, "Delete Section in INI", kPictureIniSection, {IniFile, Section});
             return;
         }
         if (!IsItemChecked(kCategoryIni)) return;

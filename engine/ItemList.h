@@ -10,6 +10,30 @@
 
 namespace qm {
 
+// The pictures of rows, report lines and tabs: their indexes in the one image
+// list that the item lists, the report and the tab row share. The window
+// draws its pictures in this order.
+enum ListPicture : int {
+    kPictureNone = -1,
+    kPictureRegistryKey = 0,  // registry key rows; report lines of registry items
+    kPictureRegistryValue = 1,
+    kPictureFolder = 2,
+    kPictureFile = 3,
+    kPictureIniSection = 4,  // INI section rows; report lines of INI items
+    kPictureIniValue = 5,
+    kPictureProcess = 6,  // running programs and their report lines
+    kPictureFailed = 7,   // every failed report line
+    kPictureDisk = 8,     // report lines of files and folders
+    kPictureRegisterServer = 9,  // also report lines of servers
+    kPictureUnregisterServer = 10,
+    kPictureRegistryTab = 11,
+    kPictureDiskTab = 12,
+    kPictureServersTab = 13,
+    kPictureProcessTab = 14,
+    kPictureIniTab = 15,
+    kPictureCount = 16,
+};
+
 class ItemList {
 public:
     virtual ~ItemList() = default;
@@ -22,7 +46,7 @@ public:
 
     virtual void SetCaption(int row, const std::string& caption) = 0;
     virtual std::string Caption(int row) const = 0;
-    virtual void SetImageIndex(int row, int image) = 0;
+    virtual void SetImageIndex(int row, int image) = 0;  // a ListPicture
     virtual int ImageIndex(int row) const = 0;
     virtual void AddSubItem(int row, const std::string& text) = 0;
     virtual int SubItemCount(int row) const = 0;

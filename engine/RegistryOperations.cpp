@@ -204,7 +204,7 @@ void TlinkObject::AddRegistryKey(const std::string& Path) {
         if (FScanMode) {
             RegKey key;
             if (!OpenKey(parts, kReadWrite, key))
-                AddItemRow(FRegistryList, kCategoryRegistry, "Add regsitry Key", 0, {Path, "", "KEY"});
+                AddItemRow(FRegistryList, kCategoryRegistry, "Add regsitry Key", kPictureRegistryKey, {Path, "", "KEY"});
             return;
         }
         if (!IsItemChecked(kCategoryRegistry)) return;
@@ -222,7 +222,7 @@ void TlinkObject::DeleteRegistryKey(const std::string& Path) {
         if (FScanMode) {
             RegKey key;
             if (OpenKey(parts, KEY_ALL_ACCESS, key))
-                AddItemRow(FRegistryList, kCategoryRegistry, "Delete regsitry Key", 0, {Path, "", "KEY"});
+                AddItemRow(FRegistryList, kCategoryRegistry, "Delete regsitry Key", kPictureRegistryKey, {Path, "", "KEY"});
             return;
         }
         if (!IsItemChecked(kCategoryRegistry)) return;
@@ -254,7 +254,7 @@ void TlinkObject::AddRegistryValue(const std::string& Path, const std::string& V
                 }
             }
             if (listed)
-                AddItemRow(FRegistryList, kCategoryRegistry, "Add new regsitry value", 1,
+                AddItemRow(FRegistryList, kCategoryRegistry, "Add new regsitry value", kPictureRegistryValue,
                            {Path, ValueName, RegistryTypeName(DataType)});
             return;
         }
@@ -285,7 +285,7 @@ void TlinkObject::ChangeRegistryValue(const std::string& Path, const std::string
                 }
             }
             if (listed)
-                AddItemRow(FRegistryList, kCategoryRegistry, "Change existing regsitry value", 1,
+                AddItemRow(FRegistryList, kCategoryRegistry, "Change existing regsitry value", kPictureRegistryValue,
                            {Path, ValueName, RegistryTypeName(DataType)});
             return;
         }
@@ -303,7 +303,7 @@ void TlinkObject::DeleteRegistryValue(const std::string& Path, const std::string
         if (FScanMode) {
             RegKey key;
             if (OpenKey(parts, kReadWrite, key) && ValueExists(key, ValueName))
-                AddItemRow(FRegistryList, kCategoryRegistry, "Delete regsitry value", 1,
+                AddItemRow(FRegistryList, kCategoryRegistry, "Delete regsitry value", kPictureRegistryValue,
                            {Path, ValueName, RegistryTypeName(DataType)});
             return;
         }

@@ -14,12 +14,12 @@ namespace {
 
 struct CategoryLook {
     const char* caption;
-    int image;
+    ListPicture image;
 };
 constexpr CategoryLook kCategoryLooks[] = {
-    {"Registry", 0}, {"Disk", 8}, {"INI", 4}, {"Process ", 6}, {"Server ", 9},
+    {"Registry", kPictureRegistryKey}, {"Disk", kPictureDisk},        {"INI", kPictureIniSection},
+    {"Process ", kPictureProcess},     {"Server ", kPictureRegisterServer},
 };
-constexpr int kFailedImage = 7;
 
 const char* OperationWord(std::uint16_t operation) {
     switch (operation) {
@@ -51,13 +51,13 @@ void TlinkObject::AddReportLine(std::uint8_t Category, std::uint16_t Operation, 
         report.SetImageIndex(row, kCategoryLooks[Category].image);
     } else {
         report.SetCaption(row, "");
-        report.SetImageIndex(row, -1);
+        report.SetImageIndex(row, kPictureNone);
     }
     const char* word = OperationWord(Operation);
     report.AddSubItem(row, word == nullptr ? std::string() : std::string(Failed ? "Error " : "") + word);
     report.AddSubItem(row, Path);
     report.AddSubItem(row, Name);
-    if (Failed) report.SetImageIndex(row, kFailedImage);
+    if (Failed) report.SetImageIndex(row, kPictureFailed);
 }
 
 void TlinkObject::FinishReport() {

@@ -97,7 +97,7 @@ void TlinkObject::RegisterServer(const std::string& Path) {
         const std::string path = ResolveFileName(Path, false, kOpRegister);
         if (!FileExists(path)) return;
         if (FScanMode) {
-            AddItemRow(FServerList, kCategoryServer, "Register Server", 9, {path});
+            AddItemRow(FServerList, kCategoryServer, "Register Server", kPictureRegisterServer, {path});
             return;
         }
         if (!IsItemChecked(kCategoryServer)) return;
@@ -112,7 +112,7 @@ void TlinkObject::UnregisterServer(const std::string& Path) {
         const std::string path = ResolveFileName(Path, false, kOpUnregister);
         if (!FileExists(path)) return;
         if (FScanMode) {
-            AddItemRow(FServerList, kCategoryServer, "UNRegister Server", 10, {path});
+            AddItemRow(FServerList, kCategoryServer, "UNRegister Server", kPictureUnregisterServer, {path});
             return;
         }
         if (!IsItemChecked(kCategoryServer)) return;
@@ -129,7 +129,7 @@ void TlinkObject::KillRunningProcess(const std::string& Path) {
         DWORD processId = 0;
         if (!FindProcessByFile(Path, processId)) return;
         if (FScanMode) {
-            AddItemRow(FProcessList, kCategoryProcess, "Runing Process", 6, {Path});
+            AddItemRow(FProcessList, kCategoryProcess, "Runing Process", kPictureProcess, {Path});
             return;
         }
         if (!IsItemChecked(kCategoryProcess)) return;

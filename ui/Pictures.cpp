@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <ranges>
 #include <vector>
 
 namespace qmui {
@@ -192,12 +193,35 @@ void AddGlyph(HIMAGELIST list, Glyph glyph, int size) {
 }  // namespace
 
 ImageList MakeItemImages(int size) {
-    ImageList list(ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 16, 0));
-    for (Glyph glyph :
-         {Glyph::RegistryKey, Glyph::RegistryValue, Glyph::Folder, Glyph::File, Glyph::IniSection, Glyph::IniValue,
-          Glyph::Process, Glyph::Failed, Glyph::Disk, Glyph::RegisterServer, Glyph::UnregisterServer,
-          Glyph::RegistryKey, Glyph::File, Glyph::RegisterServer, Glyph::Process, Glyph::IniSection})
-        AddGlyph(list.get(), glyph, size);
+    // What each ListPicture looks like, in index order.
+    struct Picture {
+        qm::ListPicture index;
+        Glyph glyph;
+    };
+    static constexpr Picture kPictures[] = {
+        {qm::kPictureRegistryKey, Glyph::RegistryKey},
+        {qm::kPictureRegistryValue, Glyph::RegistryValue},
+        {qm::kPictureFolder, Glyph::Folder},
+        {qm::kPictureFile, Glyph::File},
+        {qm::kPictureIniSection, Glyph::IniSection},
+        {qm::kPictureIniValue, Glyph::IniValue},
+        {qm::kPictureProcess, Glyph::Process},
+        {qm::kPictureFailed, Glyph::Failed},
+        {qm::kPictureDisk, Glyph::Disk},
+        {qm::kPictureRegisterServer, Glyph::RegisterServer},
+        {qm::kPictureUnregisterServer, Glyph::UnregisterServer},
+        {qm::kPictureRegistryTab, Glyph::RegistryKey},
+        {qm::kPictureDiskTab, Glyph::File},
+        {qm::kPictureServersTab, Glyph::RegisterServer},
+        {qm::kPictureProcessTab, Glyph::Process},
+        {qm::kPictureIniTab, Glyph::IniSection},
+    };
+    // The image list numbers its pictures as they are added.
+    static_assert(std::size(kPictures) == qm::kPictureCount);
+    static_assert(std::ranges::all_of(std::views::iota(0, int{qm::kPictureCount}),
+                                      [](int i) { return kPictures[i].index == i; }));
+    ImageList list(ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, qm::kPictureCount, 0));
+    for (const Picture& picture : kPictures) AddGlyph(list.get(), picture.glyph, size);
     return list;
 }
 

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "engine/ItemList.h"
 #include "ui/GdiHandles.h"
 
 namespace qmui {

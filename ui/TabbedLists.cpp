@@ -24,11 +24,11 @@ struct TabInfo {
 };
 
 constexpr TabInfo kTabs[] = {
-    {Widget::TeTabReg, Widget::AdvListREG, L"Registry items", 1, 11, id::AdvListREG, true},
-    {Widget::TeTabDisck, Widget::AdvListDisck, L"Disk files", 2, 12, id::AdvListDisck, true},
-    {Widget::TeTabIni, Widget::AdvListIni, L"INI files", 3, 15, id::AdvListIni, true},
-    {Widget::TeTabServers, Widget::AdvServers, L"Register / Unregister servers", 4, 13, id::AdvServers, true},
-    {Widget::TeTabRunProcess, Widget::AdvRuning, L"Running Processes", 5, 14, id::AdvRuning, false},
+    {Widget::TeTabReg, Widget::AdvListREG, L"Registry items", 1, qm::kPictureRegistryTab, id::AdvListREG, true},
+    {Widget::TeTabDisck, Widget::AdvListDisck, L"Disk files", 2, qm::kPictureDiskTab, id::AdvListDisck, true},
+    {Widget::TeTabIni, Widget::AdvListIni, L"INI files", 3, qm::kPictureIniTab, id::AdvListIni, true},
+    {Widget::TeTabServers, Widget::AdvServers, L"Register / Unregister servers", 4, qm::kPictureServersTab, id::AdvServers, true},
+    {Widget::TeTabRunProcess, Widget::AdvRuning, L"Running Processes", 5, qm::kPictureProcessTab, id::AdvRuning, false},
 };
 constexpr int kProcessTab = 4;
 
