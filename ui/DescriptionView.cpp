@@ -5,8 +5,8 @@
 
 #include "ui/Colors.h"
 #include "ui/Win32Text.h"
-#include "ui/text/HtmlToPlainText.h"
-#include "ui/text/HtmlToRtf.h"
+#include "description/HtmlToPlainText.h"
+#include "description/HtmlToRtf.h"
 
 namespace qmui {
 

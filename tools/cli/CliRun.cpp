@@ -8,7 +8,7 @@
 #include "engine/ProgramEnd.h"
 #include "shell/MemoryWizardView.h"
 #include "shell/Quarn_Main.h"
-#include "ui/text/HtmlToPlainText.h"
+#include "description/HtmlToPlainText.h"
 
 namespace qm::cli {
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "ui/text/TextSink.h"
+#include "description/TextSink.h"
 
 namespace qm {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string_view>
 
-#include "ui/text/TextColor.h"
+#include "description/TextColor.h"
 
 namespace qm {
 

@@ -1,11 +1,11 @@
-#include "ui/text/RtfWriter.h"
+#include "description/RtfWriter.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "ui/text/Cp1252.h"
-#include "ui/text/ListNumbering.h"
-#include "ui/text/RtfEscape.h"
+#include "description/Cp1252.h"
+#include "description/ListNumbering.h"
+#include "description/RtfEscape.h"
 
 namespace qm {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/text/HtmlToRtf.h"
-#include "ui/text/TextSink.h"
+#include "description/HtmlToRtf.h"
+#include "description/TextSink.h"
 
 namespace qm {
 

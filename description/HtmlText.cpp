@@ -1,4 +1,4 @@
-#include "ui/text/HtmlText.h"
+#include "description/HtmlText.h"
 
 namespace qm {
 

@@ -1,9 +1,9 @@
-#include "ui/text/HtmlColor.h"
+#include "description/HtmlColor.h"
 
 #include <array>
 #include <cstdint>
 
-#include "ui/text/HtmlText.h"
+#include "description/HtmlText.h"
 
 namespace qm {
 

@@ -1,4 +1,4 @@
-#include "ui/text/HtmlLayout.h"
+#include "description/HtmlLayout.h"
 
 #include <algorithm>
 #include <array>
@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "ui/text/HtmlColor.h"
-#include "ui/text/HtmlElements.h"
-#include "ui/text/HtmlText.h"
-#include "ui/text/HtmlTokenizer.h"
-#include "ui/text/InlineStyle.h"
+#include "description/HtmlColor.h"
+#include "description/HtmlElements.h"
+#include "description/HtmlText.h"
+#include "description/HtmlTokenizer.h"
+#include "description/InlineStyle.h"
 
 namespace qm {
 

@@ -1,7 +1,7 @@
-#include "ui/text/HtmlToRtf.h"
+#include "description/HtmlToRtf.h"
 
-#include "ui/text/HtmlLayout.h"
-#include "ui/text/RtfWriter.h"
+#include "description/HtmlLayout.h"
+#include "description/RtfWriter.h"
 
 namespace qm {
 

@@ -1,9 +1,9 @@
-#include "ui/text/InlineStyle.h"
+#include "description/InlineStyle.h"
 
 #include <string>
 
-#include "ui/text/HtmlColor.h"
-#include "ui/text/HtmlText.h"
+#include "description/HtmlColor.h"
+#include "description/HtmlText.h"
 
 namespace qm {
 

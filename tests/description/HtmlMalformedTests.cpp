@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/text/HtmlToPlainText.h"
-#include "ui/text/HtmlToRtf.h"
+#include "description/HtmlToPlainText.h"
+#include "description/HtmlToRtf.h"
 
 namespace qm {
 namespace {

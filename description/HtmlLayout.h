@@ -24,7 +24,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "ui/text/TextSink.h"
+#include "description/TextSink.h"
 
 namespace qm {
 

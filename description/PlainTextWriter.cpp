@@ -1,7 +1,7 @@
-#include "ui/text/PlainTextWriter.h"
+#include "description/PlainTextWriter.h"
 
-#include "ui/text/Cp1252.h"
-#include "ui/text/ListNumbering.h"
+#include "description/Cp1252.h"
+#include "description/ListNumbering.h"
 
 namespace qm {
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "ui/text/HtmlToPlainText.h"
-#include "ui/text/HtmlToRtf.h"
+#include "description/HtmlToPlainText.h"
+#include "description/HtmlToRtf.h"
 
 namespace qm {
 namespace {

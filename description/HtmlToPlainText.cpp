@@ -1,7 +1,7 @@
-#include "ui/text/HtmlToPlainText.h"
+#include "description/HtmlToPlainText.h"
 
-#include "ui/text/HtmlLayout.h"
-#include "ui/text/PlainTextWriter.h"
+#include "description/HtmlLayout.h"
+#include "description/PlainTextWriter.h"
 
 namespace qm {
 

@@ -12,13 +12,13 @@
 // i/em, u, s/strike, code/tt, bulleted and numbered lists (nested ones
 // indented), simple tables (a row per line, cells separated by tabs), and
 // text colours from <font color> and style="color:...". The markup rules are
-// described in ui/text/HtmlLayout.h.
+// described in description/HtmlLayout.h.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-#include "ui/text/TextColor.h"
+#include "description/TextColor.h"
 
 namespace qm {
 

@@ -1,4 +1,4 @@
-#include "ui/text/Cp1252.h"
+#include "description/Cp1252.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "ui/text/ListNumbering.h"
+#include "description/ListNumbering.h"
 
 #include <algorithm>
 #include <array>

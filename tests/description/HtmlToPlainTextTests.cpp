@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "ui/text/HtmlToPlainText.h"
+#include "description/HtmlToPlainText.h"
 
 namespace qm {
 namespace {

@@ -1,8 +1,8 @@
-#include "ui/text/RtfEscape.h"
+#include "description/RtfEscape.h"
 
 #include <cstdint>
 
-#include "ui/text/Cp1252.h"
+#include "description/Cp1252.h"
 
 namespace qm {
 

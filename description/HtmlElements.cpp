@@ -1,4 +1,4 @@
-#include "ui/text/HtmlElements.h"
+#include "description/HtmlElements.h"
 
 #include <string>
 #include <unordered_map>

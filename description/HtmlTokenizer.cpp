@@ -1,10 +1,10 @@
-#include "ui/text/HtmlTokenizer.h"
+#include "description/HtmlTokenizer.h"
 
 #include <array>
 
-#include "ui/text/Cp1252.h"
-#include "ui/text/HtmlEntities.h"
-#include "ui/text/HtmlText.h"
+#include "description/Cp1252.h"
+#include "description/HtmlEntities.h"
+#include "description/HtmlText.h"
 
 namespace qm {
 

@@ -1,6 +1,6 @@
 // The description as plain text, for the command-line front end: the same
-// reading of the HTML as HtmlToRtf (see ui/text/HtmlLayout.h), written as
-// described in ui/text/PlainTextWriter.h. Links read "text (address)".
+// reading of the HTML as HtmlToRtf (see description/HtmlLayout.h), written as
+// described in description/PlainTextWriter.h. Links read "text (address)".
 // Input and output are Windows-1252.
 #pragma once
 

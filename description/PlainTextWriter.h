@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "ui/text/TextSink.h"
+#include "description/TextSink.h"
 
 namespace qm {
 

@@ -1,11 +1,11 @@
-#include "ui/text/HtmlEntities.h"
+#include "description/HtmlEntities.h"
 
 #include <algorithm>
 #include <array>
 #include <string>
 #include <unordered_map>
 
-#include "ui/text/Cp1252.h"
+#include "description/Cp1252.h"
 
 namespace qm {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/text/HtmlToRtf.h"
+#include "description/HtmlToRtf.h"
 
 namespace qm {
 namespace {
