@@ -4,7 +4,7 @@
 // arguments (so the sanitizers see any buffer the reader gets wrong) and
 // checks what the reader promises about them; a broken promise aborts.
 //
-// Built and run by tools/fuzz-reader.sh.
+// Built by the fuzz preset; run by tools/fuzz.sh reader.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

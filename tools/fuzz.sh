@@ -1,26 +1,43 @@
 #!/usr/bin/env bash
-# Fuzzes the removal-script reader with libFuzzer, AddressSanitizer and
-# UndefinedBehaviorSanitizer on the simulated machine.
+# Fuzzes with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer:
+#   reader       the removal-script reader, on a fresh simulated machine
+#   description  the description converters (HTML to RTF and to plain text)
 #
-#   tools/fuzz-reader.sh [SECONDS [CORPUS_DIR]]
+#   tools/fuzz.sh TARGET [SECONDS [CORPUS_DIR]]
 #
-# Builds build/fuzz/reader-fuzz from the sources directly (clang++), seeds
-# the corpus folder (default build/fuzz/corpus) when it is empty, and runs
+# Builds the target with the fuzz preset (build/fuzz/TARGET-fuzz), seeds the
+# corpus folder (default build/fuzz/corpus-TARGET) when it is empty, and runs
 # for SECONDS (default 60). Crashing inputs are written to build/fuzz/ as
-# crash-*, leak-* or timeout-*; rerun one with: build/fuzz/reader-fuzz FILE
+# crash-*, leak-* or timeout-*; rerun one with: build/fuzz/TARGET-fuzz FILE
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-seconds=${1:-60}
-corpus=${2:-build/fuzz/corpus}
+target=${1:-}
+[[ $target == reader || $target == description ]] || { sed -n '2,11p' "$0"; exit 64; }
+seconds=${2:-60}
+corpus=${3:-build/fuzz/corpus-$target}
 out=build/fuzz
 mkdir -p "$out" "$corpus"
 
-sources=(tests/fuzz/ReaderFuzz.cpp format/*.cpp reader/*.cpp locations/*.cpp platform/CurrentPlatform.cpp platform/sim/*.cpp)
-echo "building $out/reader-fuzz"
-flock /tmp/qm-build.lock clang++ -std=c++20 -g -O1 -I. \
-  -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-  "${sources[@]}" -o "$out/reader-fuzz"
+echo "building $out/$target-fuzz"
+[[ -f build/fuzz/build.ninja ]] || cmake --preset fuzz >/dev/null
+flock /tmp/qm-build.lock cmake --build --preset fuzz --target "$target-fuzz" >/dev/null
+
+if [[ $target == description ]]; then
+  printf '%s\n' '"<script>"' '"</script>"' '"<style>"' '"<title>"' '"<object>"' '"<head>"' '"<ol start=\"1\">"' \
+    '"<li>"' '"<ul>"' '"<table>"' '"<tr>"' '"<td>"' '"<pre>"' '"<a href=\"x\">"' '"<font color=\"#ff0000\">"' \
+    '"style=\"color:red\""' '"<br>"' '"<p>"' '"<h1>"' '"&amp;"' '"&#x1F600;"' '"&nbsp;"' '"<!--"' '"-->"' \
+    '"\\par"' '"{"' '"}"' >"$out/description.dict"
+  if [[ -z "$(ls -A "$corpus")" ]]; then
+    printf '<h1>Startpager</h1><p>A <b>browser</b> hijacker &amp; <i>more</i>.</p>' >"$corpus/heading.html"
+    printf '<ol start="3"><li>one<li>two<ul><li>x</ul></ol><table><tr><td>a<td>b</table>' >"$corpus/lists.html"
+    printf '<script>alert(1)</script><style>p{}</style><p style="color:#123456">c</p><pre> a\n b</pre>' >"$corpus/hidden.html"
+    printf '<a href="http://x">link</a> {\\rtf1 \\object} &#233;&#x20AC;&#128512;' >"$corpus/escapes.html"
+  fi
+  echo "fuzzing for $seconds s"
+  exec nice -n 10 "$out/description-fuzz" -max_total_time="$seconds" -max_len=16384 -timeout=10 \
+    -dict="$out/description.dict" -artifact_prefix="$out/" -print_final_stats=1 "$corpus"
+fi
 
 # Tokens of the format: the magic and the special record types.
 printf '%s\n' '"-<#QZ#>-"' '"\x99\x99"' '"\xDD\xDD"' '"\x88\x88"' '"\x77\x77"' '"\x66\x66"' \
@@ -32,15 +49,15 @@ if [[ -z "$(ls -A "$corpus")" ]]; then
   # Compiled example scripts, when the script compiler has been built.
   compiler=build/linux/tools/quellmar-script
   if [[ -x $compiler ]]; then
-    for source in tests/fixtures/scripts/*.qms examples/*.qms; do
+    for source in tests/fixtures/scripts/*.qms examples/demo/*.qms; do
       [[ -f $source ]] || continue
       "$compiler" compile "$source" -o "$corpus/$(basename "${source%.qms}").malware" >/dev/null 2>&1 || true
     done
   fi
-  # Hand-made seeds: scrambled with the key from reader/FieldKey.cpp.
+  # Hand-made seeds: scrambled with the key from format/FieldKey.cpp.
   python3 - "$corpus" <<'PY'
 import re, struct, sys, pathlib
-src = pathlib.Path("reader/FieldKey.cpp").read_text()
+src = pathlib.Path("format/FieldKey.cpp").read_text()
 body = src[src.index("FieldKey = {"):]
 key = [int(x, 16) for x in re.findall(r"0x([0-9A-Fa-f]{2})", body)][:260]
 def field(b):
@@ -75,5 +92,5 @@ fi
 
 # Niced, so builds on the same machine keep their pace.
 echo "fuzzing for $seconds s"
-nice -n 10 "$out/reader-fuzz" -max_total_time="$seconds" -max_len=8192 -dict="$out/reader.dict" \
+exec nice -n 10 "$out/reader-fuzz" -max_total_time="$seconds" -max_len=8192 -dict="$out/reader.dict" \
   -artifact_prefix="$out/" -print_final_stats=1 "$corpus"
