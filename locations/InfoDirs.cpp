@@ -108,31 +108,65 @@ std::string TinfoDir::GetCurrentUserName() {
     });
 }
 
-#define QM_REGISTRY_FOLDER(Getter, Slot, Root, Key, Value) \
-    std::string TinfoDir::Getter() {                         \
-        return Get(Slot, [] { return StripTrailingBackslash(ReadRegistryString(Root, Key, Value)); }); \
-    }
+namespace {
 
-QM_REGISTRY_FOLDER(GetSystemRoot, kSystemRoot, HKLM, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "SystemRoot")
-QM_REGISTRY_FOLDER(GetProgramFilesFolder, kProgramFiles, HKLM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir")
-QM_REGISTRY_FOLDER(GetCommonFilesFolder, kCommonFiles, HKLM, "Software\\Microsoft\\Windows\\CurrentVersion", "CommonFilesDir")
-QM_REGISTRY_FOLDER(GetHomePath, kHomePath, HKCU, "Volatile Environment", "HOMEPATH")
-QM_REGISTRY_FOLDER(GetHomeDrive, kHomeDrive, HKCU, "Volatile Environment", "HOMEDRIVE")
-QM_REGISTRY_FOLDER(GetAppDataFolder, kAppData, HKCU, kShellFolders, "AppData")
-QM_REGISTRY_FOLDER(GetCookiesFolder, kCookies, HKCU, kShellFolders, "Cookies")
-QM_REGISTRY_FOLDER(GetDesktopFolder, kDesktop, HKCU, kShellFolders, "Desktop")
-QM_REGISTRY_FOLDER(GetFavoritesFolder, kFavorites, HKCU, kShellFolders, "Favorites")
-QM_REGISTRY_FOLDER(GetFontsFolder, kFonts, HKCU, kShellFolders, "Fonts")
-QM_REGISTRY_FOLDER(GetLocalSettingsFolder, kLocalSettings, HKCU, kShellFolders, "Local Settings")
-QM_REGISTRY_FOLDER(GetPersonalFolder, kPersonal, HKCU, kShellFolders, "Personal")
-QM_REGISTRY_FOLDER(GetProgramsFolder, kPrograms, HKCU, kShellFolders, "Programs")
-QM_REGISTRY_FOLDER(GetRecentFolder, kRecent, HKCU, kShellFolders, "Recent")
-QM_REGISTRY_FOLDER(GetSendToFolder, kSendTo, HKCU, kShellFolders, "SendTo")
-QM_REGISTRY_FOLDER(GetStartMenuFolder, kStartMenu, HKCU, kShellFolders, "Start Menu")
-QM_REGISTRY_FOLDER(GetStartupFolder, kStartup, HKCU, kShellFolders, "Startup")
-QM_REGISTRY_FOLDER(GetTemplatesFolder, kTemplates, HKCU, kShellFolders, "Templates")
+// Where the folders that Windows keeps in the registry are read from.
+struct RegistryFolderSource {
+    int slot;  // a TinfoDir::Source
+    HKEY root;
+    const char* key;
+    const char* value;
+};
 
-#undef QM_REGISTRY_FOLDER
+}  // namespace
+
+std::string TinfoDir::RegistryFolder(int slot) {
+    static constexpr RegistryFolderSource kSources[] = {
+        {kSystemRoot, HKLM, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "SystemRoot"},
+        {kProgramFiles, HKLM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir"},
+        {kCommonFiles, HKLM, "Software\\Microsoft\\Windows\\CurrentVersion", "CommonFilesDir"},
+        {kHomePath, HKCU, "Volatile Environment", "HOMEPATH"},
+        {kHomeDrive, HKCU, "Volatile Environment", "HOMEDRIVE"},
+        {kAppData, HKCU, kShellFolders, "AppData"},
+        {kCookies, HKCU, kShellFolders, "Cookies"},
+        {kDesktop, HKCU, kShellFolders, "Desktop"},
+        {kFavorites, HKCU, kShellFolders, "Favorites"},
+        {kFonts, HKCU, kShellFolders, "Fonts"},
+        {kLocalSettings, HKCU, kShellFolders, "Local Settings"},
+        {kPersonal, HKCU, kShellFolders, "Personal"},
+        {kPrograms, HKCU, kShellFolders, "Programs"},
+        {kRecent, HKCU, kShellFolders, "Recent"},
+        {kSendTo, HKCU, kShellFolders, "SendTo"},
+        {kStartMenu, HKCU, kShellFolders, "Start Menu"},
+        {kStartup, HKCU, kShellFolders, "Startup"},
+        {kTemplates, HKCU, kShellFolders, "Templates"},
+    };
+    return Get(slot, [slot] {
+        for (const auto& source : kSources)
+            if (source.slot == slot)
+                return StripTrailingBackslash(ReadRegistryString(source.root, source.key, source.value));
+        throw std::logic_error("no registry source for this folder");
+    });
+}
+
+std::string TinfoDir::GetSystemRoot() { return RegistryFolder(kSystemRoot); }
+std::string TinfoDir::GetProgramFilesFolder() { return RegistryFolder(kProgramFiles); }
+std::string TinfoDir::GetCommonFilesFolder() { return RegistryFolder(kCommonFiles); }
+std::string TinfoDir::GetHomePath() { return RegistryFolder(kHomePath); }
+std::string TinfoDir::GetHomeDrive() { return RegistryFolder(kHomeDrive); }
+std::string TinfoDir::GetAppDataFolder() { return RegistryFolder(kAppData); }
+std::string TinfoDir::GetCookiesFolder() { return RegistryFolder(kCookies); }
+std::string TinfoDir::GetDesktopFolder() { return RegistryFolder(kDesktop); }
+std::string TinfoDir::GetFavoritesFolder() { return RegistryFolder(kFavorites); }
+std::string TinfoDir::GetFontsFolder() { return RegistryFolder(kFonts); }
+std::string TinfoDir::GetLocalSettingsFolder() { return RegistryFolder(kLocalSettings); }
+std::string TinfoDir::GetPersonalFolder() { return RegistryFolder(kPersonal); }
+std::string TinfoDir::GetProgramsFolder() { return RegistryFolder(kPrograms); }
+std::string TinfoDir::GetRecentFolder() { return RegistryFolder(kRecent); }
+std::string TinfoDir::GetSendToFolder() { return RegistryFolder(kSendTo); }
+std::string TinfoDir::GetStartMenuFolder() { return RegistryFolder(kStartMenu); }
+std::string TinfoDir::GetStartupFolder() { return RegistryFolder(kStartup); }
+std::string TinfoDir::GetTemplatesFolder() { return RegistryFolder(kTemplates); }
 
 std::string TinfoDir::ExpandVariables(const std::string& path) {
     // Every folder is fetched whether or not its variable occurs, so the first

@@ -59,6 +59,8 @@ private:
     };
     template <typename Reader>
     std::string Get(int source, Reader&& readSource);
+    // A folder that Windows keeps in the registry, read from its source.
+    std::string RegistryFolder(int source);
 
     std::array<Cached, 23> cache_;
     std::uint64_t platformGeneration_ = 0;  // the platform the cache was read from
