@@ -49,6 +49,18 @@ public:
                                   DWORD* values, DWORD* maxValueNameLen, DWORD* maxValueLen,
                                   DWORD* securityDescriptorSize, FILETIME* lastWriteTime) = 0;
     virtual LONG RegCloseKey(HKEY key) = 0;
+    // The above open, create and delete in the view that KEY_WOW64_64KEY or
+    // KEY_WOW64_32KEY in the access mask names; without either, in the
+    // program's own view. RegDeleteKeyExA (Windows XP x64 and later) is
+    // looked up at run time; where it is missing there is only one view and
+    // RegDeleteKeyA stands in for it.
+    virtual LONG RegDeleteKeyExA(HKEY key, const char* subKey, REGSAM desired, DWORD reserved) = 0;
+    // ntdll: with kKeyNameInformation, the key's full kernel name
+    // (KEY_NAME_INFORMATION: a ULONG byte count, then UTF-16 without a
+    // terminator): two handles to one key give the same name, whatever view
+    // or path opened them.
+    virtual NTSTATUS NtQueryKey(HKEY key, int informationClass, void* information, ULONG length,
+                                ULONG* resultLength) = 0;
 
     // ---- Private-profile (INI) functions (kernel32) ----
     virtual DWORD GetPrivateProfileStringA(const char* section, const char* key,
@@ -85,6 +97,9 @@ public:
     virtual UINT GetSystemDirectoryA(char* buffer, UINT size) = 0;
     virtual DWORD GetTempPathA(DWORD size, char* buffer) = 0;
     virtual DWORD GetModuleFileNameA(HMODULE module, char* buffer, DWORD size) = 0;
+    // The 32-bit system folder of 64-bit Windows (SysWOW64); 0 with
+    // ERROR_CALL_NOT_IMPLEMENTED on 32-bit Windows. Looked up at run time.
+    virtual UINT GetSystemWow64DirectoryA(char* buffer, UINT size) = 0;
     virtual DWORD GetCurrentDirectoryA(DWORD size, char* buffer) = 0;
     virtual BOOL SetCurrentDirectoryA(const char* pathName) = 0;
     virtual UINT SetErrorMode(UINT mode) = 0;
@@ -96,6 +111,15 @@ public:
     virtual DWORD GetEnvironmentVariableA(const char* name, char* buffer, DWORD size) = 0;
     virtual BOOL SetEnvironmentVariableA(const char* name, const char* value) = 0;
     virtual BOOL GetVersionExA(OSVERSIONINFOA* info) = 0;
+    // The processor of the machine itself (PROCESSOR_ARCHITECTURE_AMD64 on
+    // 64-bit Windows, also for a 32-bit program). Looked up at run time;
+    // where it is missing, GetSystemInfo answers for the machine.
+    virtual void GetNativeSystemInfo(SYSTEM_INFO* info) = 0;
+    // Whether the process is a 32-bit program on 64-bit Windows. Looked up at
+    // run time; where it is missing (the 9x family, early NT) it fails with
+    // ERROR_PROC_NOT_FOUND, and there is no 64-bit Windows.
+    virtual BOOL IsWow64Process(HANDLE process, BOOL* wow64) = 0;
+    virtual const char* GetCommandLineA() = 0;
     virtual void GetLocalTime(SYSTEMTIME* time) = 0;
     virtual void GetSystemTime(SYSTEMTIME* time) = 0;
     virtual void Sleep(DWORD milliseconds) = 0;
@@ -116,6 +140,20 @@ public:
     virtual HANDLE OpenProcess(DWORD access, BOOL inheritHandle, DWORD processId) = 0;
     virtual BOOL TerminateProcess(HANDLE process, UINT exitCode) = 0;
     virtual UINT WinExec(const char* commandLine, UINT show) = 0;
+    // The pseudo handle of the calling process ((HANDLE)-1); never closed.
+    virtual HANDLE GetCurrentProcess() = 0;
+    // The full path of the process's executable, with only
+    // PROCESS_QUERY_LIMITED_INFORMATION (Windows Vista and later; looked up
+    // at run time). size: the buffer's size in, the length out.
+    virtual BOOL QueryFullProcessImageNameA(HANDLE process, DWORD flags, char* name, DWORD* size) = 0;
+    // Starts a program; the caller closes both handles it gets back.
+    virtual BOOL CreateProcessA(const char* applicationName, char* commandLine, const void* processAttributes,
+                                const void* threadAttributes, BOOL inheritHandles, DWORD creationFlags,
+                                const void* environment, const char* currentDirectory, STARTUPINFOA* startupInfo,
+                                PROCESS_INFORMATION* processInformation) = 0;
+    virtual DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) = 0;
+    // STILL_ACTIVE while the process runs.
+    virtual BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) = 0;
 
     // ---- Modules ----
     virtual HMODULE LoadLibraryA(const char* fileName) = 0;

@@ -31,6 +31,8 @@ using REGSAM = DWORD;
 using HRESULT = std::int32_t;
 using LCID = DWORD;
 using WCHAR = char16_t;  // UTF-16 code unit, as on Windows
+using ULONG = std::uint32_t;
+using NTSTATUS = std::int32_t;  // the native API's result
 
 // Handles are opaque numbers. The simulated machine hands out small ones; the
 // Win32 backend carries the real handle values through unchanged.
@@ -136,6 +138,9 @@ inline constexpr LONG ERROR_BAD_PATHNAME = 161;
 #ifndef ERROR_ALREADY_EXISTS
 inline constexpr LONG ERROR_ALREADY_EXISTS = 183;
 #endif
+#ifndef ERROR_PARTIAL_COPY
+inline constexpr LONG ERROR_PARTIAL_COPY = 299;
+#endif
 #ifndef ERROR_BAD_EXE_FORMAT
 inline constexpr LONG ERROR_BAD_EXE_FORMAT = 193;
 #endif
@@ -203,6 +208,12 @@ inline constexpr REGSAM KEY_NOTIFY = 0x0010;
 #endif
 #ifndef KEY_CREATE_LINK
 inline constexpr REGSAM KEY_CREATE_LINK = 0x0020;
+#endif
+#ifndef KEY_WOW64_64KEY
+inline constexpr REGSAM KEY_WOW64_64KEY = 0x0100;  // the 64-bit registry view, from either program
+#endif
+#ifndef KEY_WOW64_32KEY
+inline constexpr REGSAM KEY_WOW64_32KEY = 0x0200;  // the 32-bit registry view, from either program
 #endif
 #ifndef KEY_READ
 inline constexpr REGSAM KEY_READ = 0x20019;
@@ -354,6 +365,54 @@ inline constexpr DWORD PROCESS_VM_READ = 0x0010;
 #ifndef PROCESS_QUERY_INFORMATION
 inline constexpr DWORD PROCESS_QUERY_INFORMATION = 0x0400;
 #endif
+#ifndef PROCESS_QUERY_LIMITED_INFORMATION
+inline constexpr DWORD PROCESS_QUERY_LIMITED_INFORMATION = 0x1000;
+#endif
+#ifndef SYNCHRONIZE
+inline constexpr DWORD SYNCHRONIZE = 0x00100000;
+#endif
+#ifndef CREATE_NO_WINDOW
+inline constexpr DWORD CREATE_NO_WINDOW = 0x08000000;
+#endif
+#ifndef STARTF_USESHOWWINDOW
+inline constexpr DWORD STARTF_USESHOWWINDOW = 0x00000001;
+#endif
+#ifndef INFINITE
+inline constexpr DWORD INFINITE = 0xFFFFFFFFu;
+#endif
+#ifndef WAIT_OBJECT_0
+inline constexpr DWORD WAIT_OBJECT_0 = 0;
+#endif
+#ifndef WAIT_TIMEOUT
+inline constexpr DWORD WAIT_TIMEOUT = 0x102;
+#endif
+#ifndef WAIT_FAILED
+inline constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;
+#endif
+#ifndef STILL_ACTIVE
+inline constexpr DWORD STILL_ACTIVE = 259;
+#endif
+#ifndef PROCESSOR_ARCHITECTURE_INTEL
+inline constexpr WORD PROCESSOR_ARCHITECTURE_INTEL = 0;
+#endif
+#ifndef PROCESSOR_ARCHITECTURE_IA64
+inline constexpr WORD PROCESSOR_ARCHITECTURE_IA64 = 6;
+#endif
+#ifndef PROCESSOR_ARCHITECTURE_AMD64
+inline constexpr WORD PROCESSOR_ARCHITECTURE_AMD64 = 9;
+#endif
+#ifndef PROCESSOR_ARCHITECTURE_ARM64
+inline constexpr WORD PROCESSOR_ARCHITECTURE_ARM64 = 12;
+#endif
+// NtQueryKey: the information class that gives a key's full name, and its results.
+inline constexpr int kKeyNameInformation = 3;
+inline constexpr NTSTATUS kStatusSuccess = 0;
+inline constexpr NTSTATUS kStatusBufferOverflow = static_cast<NTSTATUS>(0x80000005u);
+inline constexpr NTSTATUS kStatusNotImplemented = static_cast<NTSTATUS>(0xC0000002u);
+inline constexpr NTSTATUS kStatusInvalidHandle = static_cast<NTSTATUS>(0xC0000008u);
+inline constexpr NTSTATUS kStatusInvalidParameter = static_cast<NTSTATUS>(0xC000000Du);
+inline constexpr NTSTATUS kStatusBufferTooSmall = static_cast<NTSTATUS>(0xC0000023u);
+inline constexpr NTSTATUS kStatusKeyDeleted = static_cast<NTSTATUS>(0xC000017Cu);
 #ifndef VER_PLATFORM_WIN32s
 inline constexpr DWORD VER_PLATFORM_WIN32s = 0;
 #endif
@@ -465,6 +524,26 @@ struct OSVERSIONINFOA {
     char szCSDVersion[128] = {};
 };
 inline constexpr DWORD kOsVersionInfoASize = 148;
+
+// What GetNativeSystemInfo reports that the program uses.
+struct SYSTEM_INFO {
+    WORD wProcessorArchitecture = 0;
+    DWORD dwPageSize = 0;
+    DWORD dwNumberOfProcessors = 0;
+};
+
+struct STARTUPINFOA {
+    DWORD cb = 0;  // callers set the size of the record; the Win32 backend fills in its own
+    DWORD dwFlags = 0;
+    WORD wShowWindow = 0;
+};
+
+struct PROCESS_INFORMATION {
+    HANDLE hProcess = 0;
+    HANDLE hThread = 0;
+    DWORD dwProcessId = 0;
+    DWORD dwThreadId = 0;
+};
 
 struct SHFILEOPSTRUCTA {
     HWND hwnd = 0;

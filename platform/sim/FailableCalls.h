@@ -14,16 +14,18 @@ namespace qm::sim {
 #define QM_SIM_FAILABLE_CALLS(X)                                                                      \
     X(RegOpenKeyExA) X(RegCreateKeyExA) X(RegQueryValueExA) X(RegQueryValueExW) X(RegSetValueExA)      \
     X(RegSetValueExW) X(RegDeleteValueA) X(RegDeleteKeyA) X(RegEnumKeyExA) X(RegQueryInfoKeyA)         \
-    X(RegCloseKey)                                                                                     \
+    X(RegCloseKey) X(RegDeleteKeyExA) X(NtQueryKey)                                                    \
     X(GetPrivateProfileStringA) X(WritePrivateProfileStringA)                                          \
     X(CreateFileA) X(ReadFile) X(WriteFile) X(SetFilePointer) X(GetFileSize) X(FindFirstFileA)         \
     X(FindNextFileA) X(FindClose) X(GetFileAttributesA) X(SetFileAttributesA) X(CreateDirectoryA)      \
     X(RemoveDirectoryA) X(DeleteFileA) X(MoveFileA) X(MoveFileExA) X(GetShortPathNameA)                \
     X(GetCurrentDirectoryA) X(SetCurrentDirectoryA) X(SHFileOperationA)                                \
-    X(GetWindowsDirectoryA) X(GetSystemDirectoryA) X(GetTempPathA) X(GetModuleFileNameA)               \
+    X(GetWindowsDirectoryA) X(GetSystemDirectoryA) X(GetSystemWow64DirectoryA) X(GetTempPathA)         \
+    X(GetModuleFileNameA) X(IsWow64Process)                                                            \
     X(GetUserNameA) X(GetEnvironmentVariableA) X(SetEnvironmentVariableA) X(GetVersionExA)             \
     X(CreateToolhelp32Snapshot) X(Process32First) X(Process32Next) X(OpenProcess) X(TerminateProcess)  \
-    X(EnumProcessModules) X(GetModuleFileNameExA) X(WinExec) X(LoadLibraryA) X(GetProcAddress)         \
+    X(EnumProcessModules) X(GetModuleFileNameExA) X(QueryFullProcessImageNameA) X(WinExec)             \
+    X(CreateProcessA) X(WaitForSingleObject) X(GetExitCodeProcess) X(LoadLibraryA) X(GetProcAddress)   \
     X(FreeLibrary) X(CompareStringA) X(MultiByteToWideChar) X(MessageBoxA) X(ShellExecuteA)
 
 enum class FailableCall : int {

@@ -78,6 +78,16 @@ bool ApplySettings(SimPlatform& machine, const std::string& text) {
         else if (key == "psapi") s.psapiAvailable = YesNo(value, where);
         else if (key == "toolhelp") s.toolhelpAvailable = YesNo(value, where);
         else if (key == "standard") standard = YesNo(value, where);
+        else if (key == "windows") {
+            const std::string version = Lower(value);
+            if (version == "7 x64" || version == "7x64") MakeWindows7x64(s, s.programBits == 32 ? 32 : 64);
+            else if (version != "xp") throw MachineFolderError(where + ": Windows is XP or 7 x64, not '" + value + "'");
+        } else if (key == "programbits") {
+            if (value != "32" && value != "64") throw MachineFolderError(where + ": ProgramBits is 32 or 64");
+            s.programBits = value == "32" ? 32 : 64;
+            if (s.machineBits == 32 && s.programBits == 64)
+                throw MachineFolderError(where + ": a 64-bit program needs Windows=7 x64 first");
+        }
         else if (key == "family") {
             const std::string family = Lower(value);
             if (family == "nt") {
@@ -105,10 +115,12 @@ bool ApplySettings(SimPlatform& machine, const std::string& text) {
 std::unique_ptr<SimPlatform> OpenMachineFolder(const std::filesystem::path& folder) {
     std::filesystem::create_directories(folder);
     auto machine = std::make_unique<SimPlatform>(folder);
-    machine->modules()
-        .Define("selfreg")
-        .Export("DllRegisterServer", &SelfRegister)
-        .Export("DllUnregisterServer", &SelfRegister);
+    for (const auto& [name, bits] : {std::pair{"selfreg", 0}, std::pair{"selfreg32", 32}})
+        machine->modules()
+            .Define(name)
+            .Bits(bits)
+            .Export("DllRegisterServer", &SelfRegister)
+            .Export("DllUnregisterServer", &SelfRegister);
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         const std::string name = entry.path().filename().string();
         if (entry.is_directory() && name.size() == 7 && name.rfind("drive_", 0) == 0) {

@@ -6,6 +6,11 @@
 //                    WindowsDirectory=C:\WINDOWS   SystemDirectory=C:\WINDOWS\system32
 //                    TempPath=C:\WINDOWS\Temp\     ProgramPath=C:\Program Files\Quellmar\Quellmar.exe
 //                    UserName=User   Family=NT (or 9x)   Psapi=yes   Toolhelp=yes
+//                    Windows=7 x64  (a 64-bit Windows 7: both registry views,
+//                                    SysWOW64, Program Files (x86); put it first,
+//                                    the settings after it change its folders)
+//                    ProgramBits=32 (the program runs under WOW64; 64 by default
+//                                    on a 64-bit machine)
 //                    Standard=yes  (add the folders, keys and variables of a fresh
 //                                   Windows XP where the machine lacks them)
 //                    [Environment]
@@ -15,7 +20,9 @@
 //   drive_c\ ...   the C: drive; drive_d\ and so on for further drives
 //
 // A file whose content starts with "QMSIMDLL:selfreg" and a line break is a
-// COM server whose DllRegisterServer and DllUnregisterServer succeed.
+// COM server whose DllRegisterServer and DllUnregisterServer succeed;
+// "QMSIMDLL:selfreg32" the same as a 32-bit module, which a 64-bit program
+// cannot load (the 32-bit regsvr32 registers it).
 //
 // What a run changes on the disk changes in the folder at once; the registry
 // and the processes are written back by SaveMachineFolder.

@@ -43,6 +43,13 @@ public:
     // Runs whenever the module is mapped (its first load, or a load after it
     // was freed completely), like DllMain; returning false refuses the load.
     SimModule& OnLoad(std::function<bool()> hook);
+    // A 32-bit or a 64-bit module, which only programs of its own bitness can
+    // load on a 64-bit machine; 0 (the default) loads into any program.
+    SimModule& Bits(int bits) {
+        bits_ = bits;
+        return *this;
+    }
+    int bits() const { return bits_; }
 
     // The export of that exact name (case matters, as on Windows), or null.
     SimExport Find(std::string_view name) const;
@@ -51,6 +58,7 @@ public:
 private:
     std::map<std::string, SimExport, std::less<>> exports_;
     std::function<bool()> onLoad_;
+    int bits_ = 0;
 };
 
 // One module mapped into the simulated program.

@@ -17,12 +17,19 @@ DWORD ProcessTable::Start(std::string exePath) {
     return running_.back().id;
 }
 
-bool ProcessTable::End(DWORD processId) {
+bool ProcessTable::End(DWORD processId, DWORD exitCode) {
     auto it = std::find_if(running_.begin(), running_.end(),
                            [&](const SimProcess& p) { return p.id == processId; });
     if (it == running_.end()) return false;
     running_.erase(it);
+    exitCodes_[processId] = exitCode;
     return true;
+}
+
+std::optional<DWORD> ProcessTable::ExitCode(DWORD processId) const {
+    auto it = exitCodes_.find(processId);
+    if (it == exitCodes_.end()) return std::nullopt;
+    return it->second;
 }
 
 SimProcess* ProcessTable::Find(DWORD processId) {

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,7 +21,9 @@ struct SimProcess {
     DWORD id = 0;
     std::string exePath;  // full path of the executable, as it was started
     DWORD parentId = 0;
+    int bits = 0;                  // 32 or 64; 0: the machine's own
     bool refuseOpen = false;       // OpenProcess fails with ERROR_ACCESS_DENIED
+    bool refuseRead = false;       // only PROCESS_QUERY_LIMITED_INFORMATION is granted (a protected process)
     bool refuseTerminate = false;  // TerminateProcess fails with ERROR_ACCESS_DENIED
 };
 
@@ -35,6 +38,7 @@ struct ProcessSnapshot {
 struct ProcessHandleRecord {
     DWORD processId = 0;
     DWORD access = 0;
+    bool thread = false;  // the handle of the process's (one) thread
 };
 
 class ProcessTable {
@@ -43,7 +47,9 @@ public:
     // Ids are multiples of four, as on Windows, and never reused.
     DWORD Start(std::string exePath);
     // Ends a running process; false when no process has that id.
-    bool End(DWORD processId);
+    bool End(DWORD processId, DWORD exitCode = 0);
+    // The exit code of a process that has ended, if it has.
+    std::optional<DWORD> ExitCode(DWORD processId) const;
 
     SimProcess* Find(DWORD processId);
     const std::vector<SimProcess>& running() const { return running_; }
@@ -65,7 +71,8 @@ public:
     UINT errorMode = 0;  // SetErrorMode
 
 private:
-    std::vector<SimProcess> running_;  // in start order, which is snapshot order
+    std::vector<SimProcess> running_;
+    std::map<DWORD, DWORD> exitCodes_;  // in start order, which is snapshot order
     DWORD nextId_ = 0x100;
     std::map<HANDLE, ProcessSnapshot> snapshots_;
     std::map<HANDLE, ProcessHandleRecord> processHandles_;

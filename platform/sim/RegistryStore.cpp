@@ -5,6 +5,7 @@
 #include <array>
 
 #include "platform/sim/CodePage.h"
+#include "platform/sim/RegistryViews.h"
 
 namespace qm::sim {
 
@@ -364,6 +365,8 @@ std::optional<RegistryStore::Opened> RegistryStore::RootHandle(HKEY root) {
         opened.key = root == HKCR ? ClassesRoot() : split->root;
         opened.path = std::string(name.longName);
         opened.ruleKey = RuleKey(split->rootName, split->names);
+        opened.rootName = split->rootName;
+        opened.logical = split->names;
         opened.granted = KEY_ALL_ACCESS & ~Refused(opened.ruleKey);
         opened.predefined = true;
         return opened;
@@ -385,23 +388,40 @@ std::string RegistryStore::JoinPath(const std::string& base, std::string_view su
     return base + "\\" + std::string(subKey);
 }
 
-LONG RegistryStore::Open(const Opened& base, std::string_view subKey, REGSAM desired, bool create,
+LONG RegistryStore::Open(const Opened& base, std::string_view subKey, REGSAM desired, bool create, bool wow32,
                          Opened* result, bool* created) {
     if (base.key->deleted) return ERROR_KEY_DELETED;
     if (!subKey.empty() && subKey.front() == '\\') return ERROR_BAD_PATHNAME;
     while (!subKey.empty() && subKey.back() == '\\') subKey.remove_suffix(1);
 
-    std::shared_ptr<RegKey> key = base.key;
-    std::u16string rule = base.ruleKey;
-    bool wasCreated = false;
+    // The names the caller means, then the ones of the key that the view
+    // reaches by them.
+    std::vector<std::u16string> logical = base.logical;
     const std::u16string wide = AnsiToUtf16(subKey);
-    std::u16string_view rest = wide;
-    while (!rest.empty()) {
+    for (std::u16string_view rest = wide; !rest.empty();) {
         const size_t slash = rest.find(u'\\');
         const std::u16string_view name = rest.substr(0, slash);
-        const bool last = slash == std::u16string_view::npos;
-        rest = last ? std::u16string_view() : rest.substr(slash + 1);
-        if (name.empty()) continue;  // "A\\B" names A\B, as on Windows
+        rest = slash == std::u16string_view::npos ? std::u16string_view() : rest.substr(slash + 1);
+        if (!name.empty()) logical.emplace_back(name);  // "A\\B" names A\B, as on Windows
+    }
+    const std::vector<std::u16string> physical = wow32 ? Wow32ViewNames(base.rootName, logical) : logical;
+    const bool redirected = physical.size() != logical.size();
+
+    // In the 32-bit view the path is walked from its root, as the view maps
+    // it; otherwise from the base, so a handle keeps reaching its own key.
+    std::shared_ptr<RegKey> key = base.key;
+    std::u16string rule = base.ruleKey;
+    std::size_t from = base.logical.size();
+    if (wow32) {
+        auto split = SplitPath(AnsiToUtf16(base.rootName));
+        key = split->root;
+        rule = RuleKey(base.rootName, {});
+        from = 0;
+    }
+    bool wasCreated = false;
+    for (std::size_t i = from; i < physical.size(); ++i) {
+        const std::u16string& name = physical[i];
+        const bool last = i + 1 == physical.size();
         const std::u16string childRule = rule + u'\\' + UpperName(name);
         std::shared_ptr<RegKey> next = key->FindSubKey(name);
         wasCreated = false;
@@ -424,19 +444,38 @@ LONG RegistryStore::Open(const Opened& base, std::string_view subKey, REGSAM des
     result->key = key;
     result->granted = rights;
     result->path = JoinPath(base.path, subKey);
+    if (redirected) {
+        result->path = base.rootName;
+        for (const auto& name : physical) result->path += "\\" + Utf16ToAnsi(name);
+    }
     result->ruleKey = rule;
     result->predefined = false;
+    result->rootName = base.rootName;
+    result->logical = std::move(logical);
+    result->wow32 = wow32;
     if (created) *created = wasCreated;
     return ERROR_SUCCESS;
+}
+
+std::u16string RegistryStore::KernelName(const RegKey& key) const {
+    std::vector<const RegKey*> chain;
+    for (const RegKey* k = &key; k != nullptr; k = k->parent) chain.push_back(k);
+    const RegKey* root = chain.back();
+    std::u16string name = root == machine_.get()  ? u"\\REGISTRY\\MACHINE"
+                          : root == user_.get()   ? u"\\REGISTRY\\USER\\S-1-5-21-0-0-0-1000"
+                          : root == users_.get()  ? u"\\REGISTRY\\USER"
+                                                  : u"\\REGISTRY\\MACHINE\\SYSTEM\\CurrentControlSet\\Hardware Profiles\\Current";
+    for (auto it = chain.rbegin() + 1; it != chain.rend(); ++it) name += u'\\' + (*it)->name;
+    return name;
 }
 
 void RegistryStore::Issue(HKEY handle, Opened opened) { handles_[handle] = std::move(opened); }
 
 bool RegistryStore::CloseHandle(HANDLE handle) { return handles_.erase(handle) != 0; }
 
-LONG RegistryStore::DeleteSubKey(const Opened& base, std::string_view subKey) {
+LONG RegistryStore::DeleteSubKey(const Opened& base, std::string_view subKey, bool wow32) {
     Opened target;
-    if (LONG error = Open(base, subKey, DELETE, false, &target, nullptr)) return error;
+    if (LONG error = Open(base, subKey, DELETE, false, wow32, &target, nullptr)) return error;
     RegKey& key = *target.key;
     // Neither a root nor HKEY_CLASSES_ROOT can go; nor, on NT, a key with sub-keys.
     if (!key.parent || target.key == ClassesRoot() || !key.subKeys.empty()) return ERROR_ACCESS_DENIED;

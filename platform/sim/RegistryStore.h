@@ -113,6 +113,12 @@ public:
         std::string path;
         std::u16string ruleKey;   // where the key lives, for the refusal rules
         bool predefined = false;  // one of the root handles HKCR..HKCC
+        // The path the caller named (below the stored root; HKEY_CLASSES_ROOT
+        // resolved), and whether it was opened in the 32-bit view of a 64-bit
+        // machine, where the key itself may lie in a Wow6432Node key.
+        std::string rootName;
+        std::vector<std::u16string> logical;
+        bool wow32 = false;
     };
     // A predefined root or a handle this store issued; nullopt otherwise.
     std::optional<Opened> Find(HKEY handle);
@@ -121,16 +127,20 @@ public:
     static std::string JoinPath(const std::string& base, std::string_view subKey);
 
     // Opens (or with create, creates with its parents) the key at subKey
-    // below base, checking the access each key refuses. `created` tells
-    // whether the last key was new. Gives a Win32 error code.
-    LONG Open(const Opened& base, std::string_view subKey, REGSAM desired, bool create,
+    // below base, checking the access each key refuses; wow32: in the 32-bit
+    // view of a 64-bit machine, where redirected keys live in Wow6432Node.
+    // `created` tells whether the last key was new. Gives a Win32 error code.
+    LONG Open(const Opened& base, std::string_view subKey, REGSAM desired, bool create, bool wow32,
               Opened* result, bool* created);
     void Issue(HKEY handle, Opened opened);
     // Releases a handle this store issued; false when it is not one of its own.
     bool CloseHandle(HANDLE handle);
     // RegDeleteKey: removes the key at subKey below base (base itself for an
     // empty subKey) when it has no sub-keys. Gives a Win32 error code.
-    LONG DeleteSubKey(const Opened& base, std::string_view subKey);
+    LONG DeleteSubKey(const Opened& base, std::string_view subKey, bool wow32);
+    // The key's full name as the kernel knows it: "\REGISTRY\MACHINE\...",
+    // "\REGISTRY\USER\<the user's SID>\..." for HKEY_CURRENT_USER.
+    std::u16string KernelName(const RegKey& key) const;
 
     // Marks a key as written now.
     void Touch(RegKey& key);

@@ -44,11 +44,11 @@ DWORD SimPlatform::StartProcess(const std::string& exePath) {
     return processes_.Start(exePath);
 }
 
-bool SimPlatform::EndProcess(DWORD processId) {
+bool SimPlatform::EndProcess(DWORD processId, DWORD exitCode) {
     const SimProcess* process = processes_.Find(processId);
     if (process == nullptr) return false;
     const std::string image = process->exePath;
-    processes_.End(processId);
+    processes_.End(processId, exitCode);
     if (!processes_.IsImageRunning(image)) disk_.ClearInUse(image);
     return true;
 }

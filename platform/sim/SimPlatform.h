@@ -72,6 +72,9 @@ public:
     LONG RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* reserved, char* keyClass, DWORD* classSize, FILETIME* lastWriteTime) override;
     LONG RegQueryInfoKeyA(HKEY key, char* keyClass, DWORD* classSize, DWORD* reserved, DWORD* subKeys, DWORD* maxSubKeyLen, DWORD* maxClassLen, DWORD* values, DWORD* maxValueNameLen, DWORD* maxValueLen, DWORD* securityDescriptorSize, FILETIME* lastWriteTime) override;
     LONG RegCloseKey(HKEY key) override;
+    LONG RegDeleteKeyExA(HKEY key, const char* subKey, REGSAM desired, DWORD reserved) override;
+    // Answers kKeyNameInformation only (kStatusNotImplemented for the rest).
+    NTSTATUS NtQueryKey(HKEY key, int informationClass, void* information, ULONG length, ULONG* resultLength) override;
     DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* defaultText, char* buffer, DWORD size, const char* fileName) override;
     BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* text, const char* fileName) override;
     HANDLE CreateFileA(const char* fileName, DWORD access, DWORD shareMode, const void* securityAttributes, DWORD creation, DWORD flags, HANDLE templateFile) override;
@@ -95,6 +98,7 @@ public:
     UINT GetSystemDirectoryA(char* buffer, UINT size) override;
     DWORD GetTempPathA(DWORD size, char* buffer) override;
     DWORD GetModuleFileNameA(HMODULE module, char* buffer, DWORD size) override;
+    UINT GetSystemWow64DirectoryA(char* buffer, UINT size) override;
     DWORD GetCurrentDirectoryA(DWORD size, char* buffer) override;
     BOOL SetCurrentDirectoryA(const char* pathName) override;
     UINT SetErrorMode(UINT mode) override;
@@ -103,6 +107,9 @@ public:
     DWORD GetEnvironmentVariableA(const char* name, char* buffer, DWORD size) override;
     BOOL SetEnvironmentVariableA(const char* name, const char* value) override;
     BOOL GetVersionExA(OSVERSIONINFOA* info) override;
+    void GetNativeSystemInfo(SYSTEM_INFO* info) override;
+    BOOL IsWow64Process(HANDLE process, BOOL* wow64) override;
+    const char* GetCommandLineA() override;
     void GetLocalTime(SYSTEMTIME* time) override;
     void GetSystemTime(SYSTEMTIME* time) override;
     void Sleep(DWORD milliseconds) override;
@@ -114,6 +121,15 @@ public:
     HANDLE OpenProcess(DWORD access, BOOL inheritHandle, DWORD processId) override;
     BOOL TerminateProcess(HANDLE process, UINT exitCode) override;
     UINT WinExec(const char* commandLine, UINT show) override;
+    HANDLE GetCurrentProcess() override;
+    BOOL QueryFullProcessImageNameA(HANDLE process, DWORD flags, char* name, DWORD* size) override;
+    // A program of the machine's regsvr32 (either system folder's) runs at
+    // once, as that bitness of regsvr32 would; any other program runs as
+    // settings().runProgram says, or keeps running. A wait without a limit
+    // on a program that keeps running fails (nothing can end it meanwhile).
+    BOOL CreateProcessA(const char* applicationName, char* commandLine, const void* processAttributes, const void* threadAttributes, BOOL inheritHandles, DWORD creationFlags, const void* environment, const char* currentDirectory, STARTUPINFOA* startupInfo, PROCESS_INFORMATION* processInformation) override;
+    DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) override;
+    BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) override;
     HMODULE LoadLibraryA(const char* fileName) override;
     FARPROC GetProcAddress(HMODULE module, const char* procName) override;
     BOOL FreeLibrary(HMODULE module) override;
@@ -138,7 +154,7 @@ public:
     DWORD StartProcess(const std::string& exePath);
     // Ends a process; its file can be deleted again once no other process
     // runs from it. False when no process has that id.
-    bool EndProcess(DWORD processId);
+    bool EndProcess(DWORD processId, DWORD exitCode = 0);
 
     const std::vector<WinExecCall>& winExecCalls() const { return winExecCalls_; }
     const std::vector<DelayedMove>& delayedMoves() const { return delayedMoves_; }
@@ -157,6 +173,14 @@ private:
         return result;
     }
     HANDLE NewHandle() { return nextHandle_ += 4; }
+    // The registry view an open below `base` with this access mask reaches.
+    bool InWow32View(const RegistryStore::Opened& base, REGSAM desired) const;
+    bool ValidViewFlags(REGSAM desired) const;
+    bool CanReadModules(const SimProcess& target) const;
+    // What regsvr32 of that bitness does with its command line: its exit code.
+    DWORD RunRegsvr32(int bits, const std::string& commandLine);
+    // The module a file is (bound or by its content), or nothing.
+    std::optional<std::string> ModuleNameOfFile(const std::string& path);
 
     std::filesystem::path hostRoot_;
     bool ownsHostRoot_ = false;
@@ -172,6 +196,7 @@ private:
     std::vector<DelayedMove> delayedMoves_;
     std::vector<MessageBoxCall> messageBoxes_;
     std::vector<ShellExecuteCall> shellExecutes_;
+    std::string commandLine_;  // what GetCommandLineA last gave
 };
 
 }  // namespace qm::sim

@@ -77,7 +77,7 @@ LONG SimPlatform::RegOpenKeyExA(HKEY key, const char* subKey, DWORD /*options*/,
         if (result) *result = 0;
         return static_cast<LONG>(*error);
     }
-    if (!result) return ERROR_INVALID_PARAMETER;
+    if (!result || !ValidViewFlags(desired)) return ERROR_INVALID_PARAMETER;
     if (!base) return ERROR_INVALID_HANDLE;
     // A predefined key with no sub-key opens as itself.
     if (base->predefined && sub.empty()) {
@@ -85,7 +85,7 @@ LONG SimPlatform::RegOpenKeyExA(HKEY key, const char* subKey, DWORD /*options*/,
         return ERROR_SUCCESS;
     }
     RegistryStore::Opened opened;
-    if (LONG error = registry_.Open(*base, sub, desired, false, &opened, nullptr)) {
+    if (LONG error = registry_.Open(*base, sub, desired, false, InWow32View(*base, desired), &opened, nullptr)) {
         *result = 0;
         return error;
     }
@@ -103,11 +103,11 @@ LONG SimPlatform::RegCreateKeyExA(HKEY key, const char* subKey, DWORD /*reserved
         if (result) *result = 0;
         return static_cast<LONG>(*error);
     }
-    if (!result) return ERROR_INVALID_PARAMETER;
+    if (!result || !ValidViewFlags(desired)) return ERROR_INVALID_PARAMETER;
     if (!base) return ERROR_INVALID_HANDLE;
     RegistryStore::Opened opened;
     bool created = false;
-    if (LONG error = registry_.Open(*base, sub, desired, true, &opened, &created)) {
+    if (LONG error = registry_.Open(*base, sub, desired, true, InWow32View(*base, desired), &opened, &created)) {
         *result = 0;
         return error;
     }
@@ -194,7 +194,50 @@ LONG SimPlatform::RegDeleteKeyA(HKEY key, const char* subKey) {
         return static_cast<LONG>(*error);
     if (!base) return ERROR_INVALID_HANDLE;
     if (!subKey) return ERROR_INVALID_PARAMETER;
-    return registry_.DeleteSubKey(*base, sub);
+    return registry_.DeleteSubKey(*base, sub, InWow32View(*base, 0));
+}
+
+LONG SimPlatform::RegDeleteKeyExA(HKEY key, const char* subKey, REGSAM desired, DWORD reserved) {
+    auto base = registry_.Find(key);
+    const std::string sub = subKey ? subKey : "";
+    if (auto error = Injected(FailableCall::RegDeleteKeyExA, base ? RegistryStore::JoinPath(base->path, sub) : sub))
+        return static_cast<LONG>(*error);
+    if (!base) return ERROR_INVALID_HANDLE;
+    if (!subKey || reserved != 0 || !ValidViewFlags(desired)) return ERROR_INVALID_PARAMETER;
+    return registry_.DeleteSubKey(*base, sub, InWow32View(*base, desired));
+}
+
+NTSTATUS SimPlatform::NtQueryKey(HKEY key, int informationClass, void* information, ULONG length,
+                                 ULONG* resultLength) {
+    auto opened = registry_.Find(key);
+    if (auto error = Injected(FailableCall::NtQueryKey, opened ? opened->path : "")) return static_cast<NTSTATUS>(*error);
+    if (!opened) return kStatusInvalidHandle;
+    if (opened->key->deleted) return kStatusKeyDeleted;
+    // Only the key's name is simulated; the other classes describe what the
+    // program never asks for.
+    if (informationClass != kKeyNameInformation) return kStatusNotImplemented;
+    const std::u16string name = registry_.KernelName(*opened->key);
+    const ULONG nameBytes = static_cast<ULONG>(name.size() * sizeof(char16_t));
+    const ULONG needed = sizeof(ULONG) + nameBytes;
+    if (resultLength) *resultLength = needed;
+    if (length < sizeof(ULONG) || !information) return kStatusBufferTooSmall;
+    auto* bytes = static_cast<unsigned char*>(information);
+    std::memcpy(bytes, &nameBytes, sizeof nameBytes);
+    std::memcpy(bytes + sizeof(ULONG), name.data(), std::min(nameBytes, length - ULONG{sizeof(ULONG)}));
+    return length < needed ? kStatusBufferOverflow : kStatusSuccess;
+}
+
+bool SimPlatform::InWow32View(const RegistryStore::Opened& base, REGSAM desired) const {
+    if (settings_.machineBits != 64) return false;  // 32-bit Windows ignores the view flags
+    if ((desired & KEY_WOW64_32KEY) != 0) return true;
+    if ((desired & KEY_WOW64_64KEY) != 0) return false;
+    return base.predefined ? settings_.programBits == 32 : base.wow32;
+}
+
+bool SimPlatform::ValidViewFlags(REGSAM desired) const {
+    // Windows 7 and later refuse both views at once.
+    return settings_.machineBits != 64 || (desired & (KEY_WOW64_32KEY | KEY_WOW64_64KEY)) !=
+                                               (KEY_WOW64_32KEY | KEY_WOW64_64KEY);
 }
 
 LONG SimPlatform::RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* reserved,

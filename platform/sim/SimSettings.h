@@ -2,6 +2,8 @@
 // environment, clock and the answers it gives in place of a user.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,6 +28,22 @@ struct SimSettings {
     bool toolhelpAvailable = true;  // CreateToolhelp32Snapshot exported by kernel32
     bool psapiAvailable = true;     // PSAPI.dll can be loaded
 
+    // 64: a 64-bit Windows, with both registry views, a 32-bit system folder
+    // and 32-bit and 64-bit programs. The running program's own bitness: 32
+    // on a 64-bit machine means it runs under WOW64 (its registry calls see
+    // the 32-bit view unless they ask for the other).
+    int machineBits = 32;
+    int programBits = 32;
+    std::string systemWow64Directory;  // GetSystemWow64DirectoryA on a 64-bit machine
+    std::string commandLine;           // GetCommandLineA; empty: the program's path in quotes
+
+    // What a program started with CreateProcessA does, given its image path
+    // and command line: the exit code when it runs to its end at once, or
+    // nothing to leave it running (until TerminateProcess). Unset, every
+    // program keeps running. The machine's regsvr32 programs are simulated
+    // apart from this.
+    std::function<std::optional<DWORD>(const std::string& image, const std::string& commandLine)> runProgram;
+
     // Environment variables in the order they were set; names compare
     // without regard to case.
     std::vector<std::pair<std::string, std::string>> environment;
@@ -37,5 +55,9 @@ struct SimSettings {
 
     int messageBoxAnswer = IDOK;  // what the user "clicks" in every message box
 };
+
+// A 64-bit Windows 7 with its folders, running a 64-bit program; the program
+// is a 32-bit one (under WOW64) when programBits is 32.
+void MakeWindows7x64(SimSettings& settings, int programBits = 64);
 
 }  // namespace qm::sim

@@ -13,7 +13,7 @@ namespace qm::sim {
 namespace {
 
 // Errors this area reports that the platform interface does not name.
-constexpr DWORD kErrorPartialCopy = 299;  // ERROR_PARTIAL_COPY
+
 constexpr DWORD kErrorBadFormat = 11;     // ERROR_BAD_FORMAT, WinExec's "not a program"
 
 // The image base of every simulated executable: its first (only) module.
@@ -107,6 +107,12 @@ UINT SimPlatform::GetWindowsDirectoryA(char* buffer, UINT size) {
 UINT SimPlatform::GetSystemDirectoryA(char* buffer, UINT size) {
     if (auto error = Injected(FailableCall::GetSystemDirectoryA, "")) return Fail(*error, UINT{0});
     return CopyIfFits(settings_.systemDirectory, buffer, size);
+}
+
+UINT SimPlatform::GetSystemWow64DirectoryA(char* buffer, UINT size) {
+    if (auto error = Injected(FailableCall::GetSystemWow64DirectoryA, "")) return Fail(*error, UINT{0});
+    if (settings_.machineBits != 64) return Fail(ERROR_CALL_NOT_IMPLEMENTED, UINT{0});
+    return CopyIfFits(settings_.systemWow64Directory, buffer, size);
 }
 
 DWORD SimPlatform::GetTempPathA(DWORD size, char* buffer) {
@@ -283,12 +289,14 @@ HANDLE SimPlatform::OpenProcess(DWORD access, BOOL /*inheritHandle*/, DWORD proc
     const SimProcess* process = processes_.Find(processId);
     if (process == nullptr) return Fail(ERROR_INVALID_PARAMETER, HANDLE{0});
     if (process->refuseOpen) return Fail(ERROR_ACCESS_DENIED, HANDLE{0});
+    if (process->refuseRead && (access & ~(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE)) != 0)
+        return Fail(ERROR_ACCESS_DENIED, HANDLE{0});
     const HANDLE handle = NewHandle();
     processes_.AddProcessHandle(handle, ProcessHandleRecord{processId, access});
     return handle;
 }
 
-BOOL SimPlatform::TerminateProcess(HANDLE process, UINT /*exitCode*/) {
+BOOL SimPlatform::TerminateProcess(HANDLE process, UINT exitCode) {
     if (auto error = Injected(FailableCall::TerminateProcess, "")) return Fail(*error, FALSE);
     const ProcessHandleRecord* record = processes_.FindProcessHandle(process);
     if (record == nullptr) return Fail(ERROR_INVALID_HANDLE, FALSE);
@@ -296,7 +304,7 @@ BOOL SimPlatform::TerminateProcess(HANDLE process, UINT /*exitCode*/) {
     const SimProcess* running = processes_.Find(record->processId);
     // A process that has already ended cannot be terminated again.
     if (running == nullptr || running->refuseTerminate) return Fail(ERROR_ACCESS_DENIED, FALSE);
-    EndProcess(record->processId);
+    EndProcess(record->processId, exitCode);
     return TRUE;
 }
 
@@ -306,6 +314,12 @@ constexpr DWORD kQueryAccess = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;
 
 }  // namespace
 
+bool SimPlatform::CanReadModules(const SimProcess& target) const {
+    // A 32-bit program cannot read a 64-bit process's module list.
+    const int targetBits = target.bits != 0 ? target.bits : settings_.machineBits;
+    return settings_.programBits >= targetBits;
+}
+
 BOOL SimPlatform::EnumProcessModules(HANDLE process, HMODULE* modules, DWORD size, DWORD* needed) {
     if (auto error = Injected(FailableCall::EnumProcessModules, "")) return Fail(*error, FALSE);
     if (!settings_.psapiAvailable || settings_.platformId != VER_PLATFORM_WIN32_NT)
@@ -313,7 +327,8 @@ BOOL SimPlatform::EnumProcessModules(HANDLE process, HMODULE* modules, DWORD siz
     const ProcessHandleRecord* record = processes_.FindProcessHandle(process);
     if (record == nullptr) return Fail(ERROR_INVALID_HANDLE, FALSE);
     if ((record->access & kQueryAccess) != kQueryAccess) return Fail(ERROR_ACCESS_DENIED, FALSE);
-    if (processes_.Find(record->processId) == nullptr) return Fail(kErrorPartialCopy, FALSE);
+    const SimProcess* target = processes_.Find(record->processId);
+    if (target == nullptr || !CanReadModules(*target)) return Fail(ERROR_PARTIAL_COPY, FALSE);
     if (needed == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
     // One module, the executable. A buffer too small still succeeds; needed
     // tells how much room the whole list takes.
@@ -330,7 +345,7 @@ DWORD SimPlatform::GetModuleFileNameExA(HANDLE process, HMODULE module, char* bu
     if (record == nullptr) return Fail(ERROR_INVALID_HANDLE, DWORD{0});
     if ((record->access & kQueryAccess) != kQueryAccess) return Fail(ERROR_ACCESS_DENIED, DWORD{0});
     const SimProcess* running = processes_.Find(record->processId);
-    if (running == nullptr) return Fail(kErrorPartialCopy, DWORD{0});
+    if (running == nullptr || !CanReadModules(*running)) return Fail(ERROR_PARTIAL_COPY, DWORD{0});
     if (module != 0 && module != kExeModule) return Fail(ERROR_INVALID_HANDLE, DWORD{0});
     if (buffer == nullptr || size == 0) return Fail(ERROR_INSUFFICIENT_BUFFER, DWORD{0});
     // A long path is cut to the buffer and still ended by a zero.
@@ -399,22 +414,13 @@ HMODULE SimPlatform::LoadLibraryA(const char* fileName) {
         return loaded;
     }
 
-    std::optional<std::string> moduleName = modules_.BoundName(path);
-    if (!moduleName) {
-        const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
-        if (file == kInvalidHandle) {
-            const DWORD error = lastError_;
-            const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-            return Fail(missing ? DWORD{ERROR_MOD_NOT_FOUND} : error, HMODULE{0});
-        }
-        std::string head(ModuleTable::kHeaderReadSize, '\0');
-        DWORD got = 0;
-        const BOOL read = ReadFile(file, head.data(), static_cast<DWORD>(head.size()), &got, nullptr);
-        CloseHandle(file);
-        if (read) moduleName = ModuleTable::NameFromContent(std::string_view(head.data(), got));
-    }
+    const std::optional<std::string> moduleName = ModuleNameOfFile(path);
+    if (!moduleName && lastError_ != 0) return Fail(lastError_, HMODULE{0});
     if (!moduleName || modules_.Definition(*moduleName) == nullptr)
+        return Fail(ERROR_BAD_EXE_FORMAT, HMODULE{0});
+    // A 64-bit program cannot load a 32-bit module, nor the other way round.
+    const int bits = modules_.Definition(*moduleName)->bits();
+    if (settings_.machineBits == 64 && bits != 0 && bits != settings_.programBits)
         return Fail(ERROR_BAD_EXE_FORMAT, HMODULE{0});
 
     const HMODULE module = modules_.Map(path, *moduleName);
@@ -422,6 +428,24 @@ HMODULE SimPlatform::LoadLibraryA(const char* fileName) {
     // A loaded module's file cannot be deleted, as on Windows.
     disk_.MarkInUse(path, ERROR_ACCESS_DENIED);
     return module;
+}
+
+std::optional<std::string> SimPlatform::ModuleNameOfFile(const std::string& path) {
+    lastError_ = 0;
+    if (auto bound = modules_.BoundName(path)) return bound;
+    const HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
+    if (file == kInvalidHandle) {
+        const bool missing = lastError_ == ERROR_FILE_NOT_FOUND || lastError_ == ERROR_PATH_NOT_FOUND;
+        if (missing) lastError_ = ERROR_MOD_NOT_FOUND;
+        return std::nullopt;
+    }
+    std::string head(ModuleTable::kHeaderReadSize, '\0');
+    DWORD got = 0;
+    const BOOL read = ReadFile(file, head.data(), static_cast<DWORD>(head.size()), &got, nullptr);
+    CloseHandle(file);
+    lastError_ = 0;
+    return read ? ModuleTable::NameFromContent(std::string_view(head.data(), got)) : std::nullopt;
 }
 
 FARPROC SimPlatform::GetProcAddress(HMODULE module, const char* procName) {

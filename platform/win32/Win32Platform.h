@@ -24,6 +24,8 @@ public:
     LONG RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* reserved, char* keyClass, DWORD* classSize, FILETIME* lastWriteTime) override;
     LONG RegQueryInfoKeyA(HKEY key, char* keyClass, DWORD* classSize, DWORD* reserved, DWORD* subKeys, DWORD* maxSubKeyLen, DWORD* maxClassLen, DWORD* values, DWORD* maxValueNameLen, DWORD* maxValueLen, DWORD* securityDescriptorSize, FILETIME* lastWriteTime) override;
     LONG RegCloseKey(HKEY key) override;
+    LONG RegDeleteKeyExA(HKEY key, const char* subKey, REGSAM desired, DWORD reserved) override;
+    NTSTATUS NtQueryKey(HKEY key, int informationClass, void* information, ULONG length, ULONG* resultLength) override;
     DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* defaultText, char* buffer, DWORD size, const char* fileName) override;
     BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* text, const char* fileName) override;
     HANDLE CreateFileA(const char* fileName, DWORD access, DWORD shareMode, const void* securityAttributes, DWORD creation, DWORD flags, HANDLE templateFile) override;
@@ -47,6 +49,7 @@ public:
     UINT GetSystemDirectoryA(char* buffer, UINT size) override;
     DWORD GetTempPathA(DWORD size, char* buffer) override;
     DWORD GetModuleFileNameA(HMODULE module, char* buffer, DWORD size) override;
+    UINT GetSystemWow64DirectoryA(char* buffer, UINT size) override;
     DWORD GetCurrentDirectoryA(DWORD size, char* buffer) override;
     BOOL SetCurrentDirectoryA(const char* pathName) override;
     UINT SetErrorMode(UINT mode) override;
@@ -55,6 +58,9 @@ public:
     DWORD GetEnvironmentVariableA(const char* name, char* buffer, DWORD size) override;
     BOOL SetEnvironmentVariableA(const char* name, const char* value) override;
     BOOL GetVersionExA(OSVERSIONINFOA* info) override;
+    void GetNativeSystemInfo(SYSTEM_INFO* info) override;
+    BOOL IsWow64Process(HANDLE process, BOOL* wow64) override;
+    const char* GetCommandLineA() override;
     void GetLocalTime(SYSTEMTIME* time) override;
     void GetSystemTime(SYSTEMTIME* time) override;
     void Sleep(DWORD milliseconds) override;
@@ -66,6 +72,11 @@ public:
     HANDLE OpenProcess(DWORD access, BOOL inheritHandle, DWORD processId) override;
     BOOL TerminateProcess(HANDLE process, UINT exitCode) override;
     UINT WinExec(const char* commandLine, UINT show) override;
+    HANDLE GetCurrentProcess() override;
+    BOOL QueryFullProcessImageNameA(HANDLE process, DWORD flags, char* name, DWORD* size) override;
+    BOOL CreateProcessA(const char* applicationName, char* commandLine, const void* processAttributes, const void* threadAttributes, BOOL inheritHandles, DWORD creationFlags, const void* environment, const char* currentDirectory, STARTUPINFOA* startupInfo, PROCESS_INFORMATION* processInformation) override;
+    DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) override;
+    BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) override;
     HMODULE LoadLibraryA(const char* fileName) override;
     FARPROC GetProcAddress(HMODULE module, const char* procName) override;
     BOOL FreeLibrary(HMODULE module) override;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "platform/win32/RunTimeLookup.h"
 #include "platform/win32/Win32Platform.h"
 
 // Outside namespace qm, where HKEY in windows.h's macros is the real type.
@@ -115,5 +116,23 @@ LONG Win32Platform::RegQueryInfoKeyA(HKEY key, char* keyClass, DWORD* classSize,
 }
 
 LONG Win32Platform::RegCloseKey(HKEY key) { return ::RegCloseKey(Real(key)); }
+
+LONG Win32Platform::RegDeleteKeyExA(HKEY key, const char* subKey, REGSAM desired, DWORD reserved) {
+    using Function = ::LONG(WINAPI*)(::HKEY, ::LPCSTR, ::REGSAM, ::DWORD);
+    static const auto function = Lookup<Function>("advapi32.dll", "RegDeleteKeyExA");
+    if (function == nullptr) return ::RegDeleteKeyA(Real(key), subKey);
+    return function(Real(key), subKey, desired, reserved);
+}
+
+NTSTATUS Win32Platform::NtQueryKey(HKEY key, int informationClass, void* information, ULONG length,
+                                   ULONG* resultLength) {
+    using Function = ::LONG(WINAPI*)(::HANDLE, int, ::PVOID, ::ULONG, ::PULONG);
+    static const auto function = Lookup<Function>("ntdll.dll", "NtQueryKey");
+    if (function == nullptr) return kStatusNotImplemented;
+    ::ULONG got = 0;
+    const NTSTATUS status = function(Real(key), informationClass, information, length, &got);
+    if (resultLength != nullptr) *resultLength = got;
+    return status;
+}
 
 }  // namespace qm::win32

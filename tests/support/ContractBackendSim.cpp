@@ -34,6 +34,22 @@ public:
         return {path, "ExportedFunction"};
     }
 
+    bool Use64BitWindows() override {
+        sim::MakeWindows7x64(machine_.settings());
+        return true;
+    }
+    ProgramRun ProgramThatExitsWith(DWORD exitCode, const std::string& scratchFolder) override {
+        const std::string path = scratchFolder + "\\exit.exe";
+        const HANDLE file = machine_.CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, 0);
+        machine_.CloseHandle(file);
+        // The simulated exit.exe ends at once with the number it is given.
+        machine_.settings().runProgram = [](const std::string& image, const std::string& line) -> std::optional<DWORD> {
+            if (image.size() < 8 || image.compare(image.size() - 8, 8, "exit.exe") != 0) return std::nullopt;
+            return static_cast<DWORD>(std::stoul(line.substr(line.find_last_of(' ') + 1)));
+        };
+        return {path, std::to_string(exitCode)};
+    }
+
 private:
     sim::SimPlatform machine_;
     DWORD ownId_ = 0;

@@ -39,6 +39,17 @@ public:
         return started.dwProcessId;
     }
     LoadableModule ExistingModule(const std::string&) override { return {"kernel32.dll", "GetVersion"}; }
+    bool Use64BitWindows() override {
+        ::SYSTEM_INFO info{};
+        ::GetNativeSystemInfo(&info);
+        return info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64 ||
+               info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_ARM64;
+    }
+    ProgramRun ProgramThatExitsWith(DWORD exitCode, const std::string&) override {
+        char system[MAX_PATH + 1] = {};
+        ::GetSystemDirectoryA(system, sizeof system);
+        return {std::string(system) + "\\cmd.exe", "/c exit " + std::to_string(exitCode)};
+    }
 
 private:
     win32::Win32Platform platform_;

@@ -8,8 +8,7 @@ namespace qm::test {
 void Contract::SetUp() {
     backend_ = MakeContractBackend();
     machineInUse_ = std::make_unique<UseMachine>(P());
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    const std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    const std::string name = TestName();
 
     scratch_ = backend_->ScratchRoot() + "\\" + name;
     DeleteTree(scratch_);
@@ -29,6 +28,8 @@ void Contract::TearDown() {
     if (!backend_) return;
     if (!scratch_.empty()) DeleteTree(scratch_);
     if (!scratchKey_.empty()) DeleteKeyTree(HKCU, scratchKey_);
+    if (!machineScratchKey_.empty())
+        ForEachView([&](REGSAM view) { DeleteKeyTree(HKLM, machineScratchKey_, view); });
     machineInUse_.reset();
     backend_.reset();
 }
@@ -87,9 +88,9 @@ void Contract::DeleteTree(const std::string& path) {
     P().RemoveDirectoryA(path.c_str());
 }
 
-void Contract::DeleteKeyTree(HKEY root, const std::string& subKey) {
+void Contract::DeleteKeyTree(HKEY root, const std::string& subKey, REGSAM view) {
     HKEY key = 0;
-    if (P().RegOpenKeyExA(root, subKey.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+    if (P().RegOpenKeyExA(root, subKey.c_str(), 0, KEY_ALL_ACCESS | view, &key) != ERROR_SUCCESS) return;
     std::vector<std::string> names;
     for (DWORD i = 0;; ++i) {
         char name[256];
@@ -98,9 +99,24 @@ void Contract::DeleteKeyTree(HKEY root, const std::string& subKey) {
             break;
         names.emplace_back(name, size);
     }
-    for (const auto& name : names) DeleteKeyTree(key, name);
+    for (const auto& name : names) DeleteKeyTree(key, name, view);
     P().RegCloseKey(key);
-    P().RegDeleteKeyA(root, subKey.c_str());
+    if (view != 0)
+        P().RegDeleteKeyExA(root, subKey.c_str(), view, 0);
+    else
+        P().RegDeleteKeyA(root, subKey.c_str());
+}
+
+const std::string& Contract::MachineScratchKey() {
+    if (machineScratchKey_.empty()) {
+        machineScratchKey_ = "Software\\QuellmarContract\\" + TestName();
+        ForEachView([&](REGSAM view) { DeleteKeyTree(HKLM, machineScratchKey_, view); });
+    }
+    return machineScratchKey_;
+}
+
+void Contract::ForEachView(const std::function<void(REGSAM)>& action) {
+    for (const REGSAM view : {REGSAM{0}, KEY_WOW64_64KEY, KEY_WOW64_32KEY}) action(view);
 }
 
 }  // namespace qm::test

@@ -4,6 +4,7 @@
 // empty scratch registry key, and leaves nothing behind.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -43,6 +44,16 @@ public:
         std::string exportName;
     };
     virtual LoadableModule ExistingModule(const std::string& scratchFolder) = 0;
+    // Makes the machine a 64-bit Windows running this (64-bit) test program,
+    // where the backend can; false where it cannot (a 32-bit Windows).
+    virtual bool Use64BitWindows() = 0;
+    // A program file and the arguments that make it end at once with this
+    // exit code; the backend may put what it needs into the folder given.
+    struct ProgramRun {
+        std::string path;
+        std::string arguments;
+    };
+    virtual ProgramRun ProgramThatExitsWith(DWORD exitCode, const std::string& scratchFolder) = 0;
 };
 std::unique_ptr<ContractBackend> MakeContractBackend();
 
@@ -61,6 +72,16 @@ protected:
     std::string InScratch(std::string_view name) const { return scratch_ + "\\" + std::string(name); }
     // "Software\QuellmarContract\<test>": an empty key under HKEY_CURRENT_USER.
     const std::string& ScratchKey() const { return scratchKey_; }
+    // The same path under HKEY_LOCAL_MACHINE, where 64-bit Windows keeps a
+    // key for each registry view; removed from both before and after the test.
+    const std::string& MachineScratchKey();
+    static std::string TestName() {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        return std::string(info->test_suite_name()) + "." + info->name();
+    }
+    // Every registry view's access flag: the program's own (0), the 64-bit and the 32-bit one.
+    static void ForEachView(const std::function<void(REGSAM)>& action);
+    void DeleteKeyTree(HKEY root, const std::string& subKey, REGSAM view = 0);
 
     // Small file helpers through the platform under test.
     void WriteFile(const std::string& path, std::string_view bytes);
@@ -69,12 +90,12 @@ protected:
 
 private:
     void DeleteTree(const std::string& path);
-    void DeleteKeyTree(HKEY root, const std::string& subKey);
 
     std::unique_ptr<ContractBackend> backend_;
     std::unique_ptr<UseMachine> machineInUse_;
     std::string scratch_;
     std::string scratchKey_;
+    std::string machineScratchKey_;
 };
 
 }  // namespace qm::test
