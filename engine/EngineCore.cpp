@@ -2,6 +2,7 @@
 // handlers, status text, progress forwarding and the corrupt-script halt.
 #include "engine/Quarn_link.h"
 
+#include <algorithm>
 #include <exception>
 #include <stdexcept>
 
@@ -14,6 +15,7 @@
 namespace qm {
 
 TlinkObject::TlinkObject() : FRegData(std::make_unique<std::array<std::uint8_t, 65536>>()) {
+    FBothHalves = SeesBothHalves();
     FSearchFolders = std::make_unique<SortedStringList>();
     BuildSearchFolders();
     FItemNumber = 0;
@@ -113,9 +115,16 @@ void TlinkObject::OnChangeRegValue(TReadSpecialFile* Sender, const std::string& 
     ChangeRegistryValue(Path, ValueName, DataType, NewData, NewSize, OldData, OldSize, WideName);
 }
 
+std::vector<std::string> TlinkObject::CopiesOf(const std::string& path) const {
+    std::vector<std::string> copies{path};
+    if (FBothHalves)
+        if (auto twin = ThirtyTwoBitTwin(path)) copies.push_back(*twin);
+    return copies;
+}
+
 void TlinkObject::OnDeleteFolder(TReadSpecialFile* Sender, const std::string& Path) {
     BeginItem(Sender);
-    DeleteFolderItem(InfoDir.ExpandVariables(Path));
+    for (const std::string& copy : CopiesOf(InfoDir.ExpandVariables(Path))) DeleteFolderItem(copy);
 }
 
 void TlinkObject::OnCreateFolder(TReadSpecialFile* Sender, const std::string& Path) {
@@ -126,10 +135,11 @@ void TlinkObject::OnCreateFolder(TReadSpecialFile* Sender, const std::string& Pa
 void TlinkObject::OnDeleteFile(TReadSpecialFile* Sender, const std::string& Path) {
     BeginItem(Sender);
     const std::string resolved = ResolveFileName(InfoDir.ExpandVariables(Path), false, kOpDelete);
-    EraseFileItem(resolved);
+    const std::vector<std::string> copies = CopiesOf(resolved);
+    for (const std::string& copy : copies) EraseFileItem(copy);
     // The running program started from this file gets the next number.
     BeginItem(Sender);
-    KillRunningProcess(resolved);
+    for (const std::string& copy : copies) KillRunningProcess(copy);
 }
 
 void TlinkObject::OnAddFile(TReadSpecialFile* Sender, const std::string&) { BeginItem(Sender); }
@@ -146,7 +156,7 @@ void TlinkObject::OnAddIniSection(TReadSpecialFile* Sender, const std::string& I
 void TlinkObject::OnDeleteIniSection(TReadSpecialFile* Sender, const std::string& IniFile,
                                      const std::string& Section) {
     BeginItem(Sender);
-    DeleteIniSection(IniFile, Section);
+    for (const std::string& copy : CopiesOf(IniFile)) DeleteIniSection(copy, Section);
 }
 
 void TlinkObject::OnAddIniValue(TReadSpecialFile* Sender, const std::string& IniFile, const std::string& Section,
@@ -159,14 +169,15 @@ void TlinkObject::OnDeleteIniValue(TReadSpecialFile* Sender, const std::string& 
                                    const std::string& IniValueName, const std::uint8_t* Data,
                                    std::uint16_t DataSize) {
     BeginItem(Sender);
-    DeleteIniValue(IniFile, Section, IniValueName, Data, DataSize);
+    for (const std::string& copy : CopiesOf(IniFile)) DeleteIniValue(copy, Section, IniValueName, Data, DataSize);
 }
 
 void TlinkObject::OnChangeIniValue(TReadSpecialFile* Sender, const std::string& IniFile, const std::string& Section,
                                    const std::string& IniValueName, const std::uint8_t* NewData,
                                    std::uint16_t NewSize, const std::uint8_t* OldData, std::uint16_t OldSize) {
     BeginItem(Sender);
-    ChangeIniValue(IniFile, Section, IniValueName, NewData, NewSize, OldData, OldSize);
+    for (const std::string& copy : CopiesOf(IniFile))
+        ChangeIniValue(copy, Section, IniValueName, NewData, NewSize, OldData, OldSize);
 }
 
 void TlinkObject::OnError(TReadSpecialFile*, const std::string&, std::int32_t) {
@@ -190,11 +201,15 @@ void TlinkObject::OnRenameFolder(TReadSpecialFile* Sender, const std::string& Ne
     BeginItem(Sender);
     const std::string newPath = InfoDir.ExpandVariables(NewPath);
     const std::string oldPath = InfoDir.ExpandVariables(OldPath);
-    // The record's kind plays no part: what lies at the old path decides.
-    if (FileExists(oldPath))
-        RenameFileItem(newPath, oldPath);
-    else
-        RenameFolderItem(newPath, oldPath);
+    // The 32-bit twin is renamed within its own half, when both names have one.
+    const std::vector<std::string> oldCopies = CopiesOf(oldPath), newCopies = CopiesOf(newPath);
+    for (std::size_t i = 0; i < std::min(oldCopies.size(), newCopies.size()); ++i) {
+        // The record's kind plays no part: what lies at the old path decides.
+        if (FileExists(oldCopies[i]))
+            RenameFileItem(newCopies[i], oldCopies[i]);
+        else
+            RenameFolderItem(newCopies[i], oldCopies[i]);
+    }
 }
 
 void TlinkObject::OnRenameFile(TReadSpecialFile* Sender, const std::string& NewPath, const std::string& OldPath) {
@@ -217,12 +232,12 @@ void TlinkObject::OnItemStatus(TReadSpecialFile*, const std::string& Path, std::
 
 void TlinkObject::OnUnregisterServer(TReadSpecialFile* Sender, const std::string& Path) {
     BeginItem(Sender);
-    UnregisterServer(InfoDir.ExpandVariables(Path));
+    for (const std::string& copy : CopiesOf(InfoDir.ExpandVariables(Path))) UnregisterServer(copy);
 }
 
 void TlinkObject::OnRegisterServer(TReadSpecialFile* Sender, const std::string& Path) {
     BeginItem(Sender);
-    RegisterServer(InfoDir.ExpandVariables(Path));
+    for (const std::string& copy : CopiesOf(InfoDir.ExpandVariables(Path))) RegisterServer(copy);
 }
 
 void TlinkObject::OnCallModule(TReadSpecialFile* Sender, const std::string& EntryName) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace qm {
 
@@ -65,6 +66,9 @@ public:
     // answer without visiting every row, so a removal pass over many items
     // stays linear.
     virtual int FindFirstRowByLastSubItem(const std::string& text) const = 0;
+    // Every row whose last sub-item equals `text`, in list order: the rows of
+    // one item, answered from the same index.
+    virtual std::vector<int> RowsWithLastSubItem(const std::string& text) const = 0;
 };
 
 }  // namespace qm

@@ -47,4 +47,10 @@ int MemoryItemList::FindFirstRowByLastSubItem(const std::string& text) const {
     return match;
 }
 
+std::vector<int> MemoryItemList::RowsWithLastSubItem(const std::string& text) const {
+    auto it = rowsByLastSubItem_.find(text);
+    if (it == rowsByLastSubItem_.end()) return {};
+    return {it->second.begin(), it->second.end()};
+}
+
 }  // namespace qm

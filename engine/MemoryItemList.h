@@ -28,6 +28,7 @@ public:
     void SetChecked(int row, bool checked) override { At(row).checked = checked; }
     void FitColumns() override { ++fitCount_; }
     int FindFirstRowByLastSubItem(const std::string& text) const override;
+    std::vector<int> RowsWithLastSubItem(const std::string& text) const override;
 
     // How often FitColumns was asked for (the widget would resize its columns).
     int fitCount() const { return fitCount_; }

@@ -23,8 +23,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/ItemList.h"
+#include "engine/MachineHalves.h"
 #include "engine/SortedStringList.h"
 #include "format/RemovalScriptFormat.h"
 #include "platform/WinTypes.h"
@@ -32,6 +34,7 @@
 namespace qm {
 
 class TReadSpecialFile;
+struct RegistryPathParts;
 
 // Item categories: they select the item list, the padding of a row and the
 // report caption.
@@ -86,6 +89,10 @@ public:
     ItemList* FReportList = nullptr;    // borrowed
     ItemList* FProcessList = nullptr;   // borrowed, category 3
     ItemList* FServerList = nullptr;    // borrowed, category 4
+    // A native program on 64-bit Windows: registry items are tested in both
+    // views, and files below the system and program folders also in their
+    // 32-bit twins.
+    bool FBothHalves = false;
 
     // ---- Helpers every operation uses ----
     void BeginItem(TReadSpecialFile* Sender);
@@ -196,6 +203,17 @@ private:
     void AddItemRow(ItemList* list, std::uint8_t category, const char* caption, int image,
                     std::initializer_list<std::string> texts);
     ItemList* ListOfCategory(std::uint8_t category) const;
+
+    // ---- The two halves of 64-bit Windows ----
+    // The views in which the key opens with this access; a key both views
+    // share is one entry.
+    std::vector<KeyView> ViewsWhereKeyOpens(const RegistryPathParts& parts, REGSAM access) const;
+    // The views that the rows of the current item name (removal pass).
+    std::vector<KeyView> CheckedRowViews(const std::string& Path) const;
+    // Where an addition goes: the machine's own view.
+    KeyView AddView() const;
+    // The path, and its 32-bit twin on 64-bit Windows when it has one.
+    std::vector<std::string> CopiesOf(const std::string& path) const;
 };
 
 // ---- Unit functions of Quarn_link ----
@@ -210,17 +228,23 @@ RegistryPathParts SplitRegistryPath(const std::string& Path);
 // Reads a value into a 65536-byte buffer, its type and its byte count (0 when
 // the value is missing or cannot be read). A value longer than the buffer
 // gives its true count and no data.
+// View: the registry view's access flag, 0 for the program's own.
 void ReadRegistryValue(const std::string& Path, const std::string& ValueName, bool WideName,
-                       std::uint8_t* Buffer, std::uint16_t& DataType, std::uint32_t& DataSize);
+                       std::uint8_t* Buffer, std::uint16_t& DataType, std::uint32_t& DataSize, REGSAM View = 0);
 bool SameRegistryData(std::uint16_t FirstType, std::uint16_t SecondType, const std::uint8_t* FirstBlock,
                       std::uint32_t FirstCount, const std::uint8_t* SecondBlock, std::uint32_t SecondCount);
 std::string RegistryTypeName(std::uint16_t DataType);
-bool DeleteKeyTree(HKEY Parent, const std::string& Name);
+bool DeleteKeyTree(HKEY Parent, const std::string& Name, REGSAM View = 0);
 
 bool CallRegistrationEntry(const std::string& Path, bool Register);
 bool FindProcessByFile(const std::string& Path, DWORD& ProcessId);
 std::int32_t KillProcess(const std::string& Path);
 std::string GetProcessFileName(DWORD ProcessId);
+// GetProcessFileName, or where PSAPI is refused, QueryFullProcessImageNameA.
+std::string GetProcessImageName(DWORD ProcessId);
+// Registers (or with Register false, unregisters) a server by running that
+// regsvr32 program silently and waiting for it: true when it ended with 0.
+bool RegisterWithRegsvr32(const std::string& Program, const std::string& Path, bool Register);
 
 bool ForceDeleteFile(const std::string& Path, bool AtReboot);
 bool RemoveFolderTree(const std::string& Path);

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "engine/MachineHalves.h"
 #include "platform/Handles.h"
 #include "platform/Platform.h"
 
@@ -61,17 +62,17 @@ std::u16string WideText(const std::string& text) {
     return wide;
 }
 
-// RegOpenKeyExA with the operation's access mask.
-bool OpenKey(const RegistryPathParts& parts, REGSAM access, RegKey& key) {
+// RegOpenKeyExA with the operation's access mask, in a registry view.
+bool OpenKey(const RegistryPathParts& parts, REGSAM access, RegKey& key, REGSAM view = 0) {
     Platform& p = CurrentPlatform();
-    return p.RegOpenKeyExA(parts.RootKey, parts.SubKey.c_str(), 0, access, key.receive(p)) == ERROR_SUCCESS;
+    return p.RegOpenKeyExA(parts.RootKey, parts.SubKey.c_str(), 0, access | view, key.receive(p)) == ERROR_SUCCESS;
 }
 
 // RegCreateKeyExA, or the root itself for an empty sub-key.
-bool OpenOrCreateKey(const RegistryPathParts& parts, REGSAM access, RegKey& key) {
+bool OpenOrCreateKey(const RegistryPathParts& parts, REGSAM access, RegKey& key, REGSAM view = 0) {
     Platform& p = CurrentPlatform();
-    if (parts.SubKey.empty()) return OpenKey(parts, access, key);
-    return p.RegCreateKeyExA(parts.RootKey, parts.SubKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+    if (parts.SubKey.empty()) return OpenKey(parts, access, key, view);
+    return p.RegCreateKeyExA(parts.RootKey, parts.SubKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access | view,
                              nullptr, key.receive(p), nullptr) == ERROR_SUCCESS;
 }
 
@@ -94,10 +95,10 @@ LONG SetValue(const RegKey& key, const std::string& valueName, std::uint16_t dat
 // The removal step of an addition or a change: the key opened or created,
 // the value written. False for any failure ("Open Key error" included).
 bool WriteValue(const RegistryPathParts& parts, const std::string& valueName, std::uint16_t dataType,
-                const WriteData& data, bool wideName) {
+                const WriteData& data, bool wideName, REGSAM view) {
     try {
         RegKey key;
-        if (!OpenOrCreateKey(parts, kReadWrite, key)) throw std::runtime_error("Open Key error");
+        if (!OpenOrCreateKey(parts, kReadWrite, key, view)) throw std::runtime_error("Open Key error");
         return SetValue(key, valueName, dataType, data, wideName) == ERROR_SUCCESS;
     } catch (const std::exception&) {
         return false;
@@ -144,14 +145,14 @@ bool SameRegistryData(std::uint16_t FirstType, std::uint16_t SecondType, const s
 }
 
 void ReadRegistryValue(const std::string& Path, const std::string& ValueName, bool WideName,
-                       std::uint8_t* Buffer, std::uint16_t& DataType, std::uint32_t& DataSize) {
+                       std::uint8_t* Buffer, std::uint16_t& DataType, std::uint32_t& DataSize, REGSAM View) {
     constexpr DWORD kBufferSize = 65536;
     std::memset(Buffer, 0, kBufferSize);
     DataSize = 0;
     try {
         Platform& p = CurrentPlatform();
         RegKey key;
-        if (!OpenKey(SplitRegistryPath(Path), KEY_READ, key)) return;
+        if (!OpenKey(SplitRegistryPath(Path), KEY_READ, key, View)) return;
         if (!ValueExists(key, ValueName)) return;
         const std::u16string wideName = WideName ? WideText(ValueName) : std::u16string();
         auto query = [&](DWORD* type, BYTE* data, DWORD* size) {
@@ -175,11 +176,11 @@ void ReadRegistryValue(const std::string& Path, const std::string& ValueName, bo
     }
 }
 
-bool DeleteKeyTree(HKEY Parent, const std::string& Name) {
+bool DeleteKeyTree(HKEY Parent, const std::string& Name, REGSAM View) {
     Platform& p = CurrentPlatform();
     {
         RegKey key;
-        if (p.RegOpenKeyExA(Parent, Name.c_str(), 0, KEY_ALL_ACCESS, key.receive(p)) == ERROR_SUCCESS) {
+        if (p.RegOpenKeyExA(Parent, Name.c_str(), 0, KEY_ALL_ACCESS | View, key.receive(p)) == ERROR_SUCCESS) {
             DWORD subKeys = 0;
             DWORD longest = 0;
             if (p.RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subKeys, &longest, nullptr, nullptr,
@@ -190,26 +191,61 @@ bool DeleteKeyTree(HKEY Parent, const std::string& Name) {
                     DWORD nameSize = longest + 1;
                     if (p.RegEnumKeyExA(key.get(), i, name.data(), &nameSize, nullptr, nullptr, nullptr,
                                         nullptr) == ERROR_SUCCESS)
-                        DeleteKeyTree(key.get(), std::string(name.data(), nameSize));
+                        DeleteKeyTree(key.get(), std::string(name.data(), nameSize), View);
                 }
             }
         }
     }
+    // Only RegDeleteKeyExA deletes in a view other than the program's own.
+    if (View != 0) return p.RegDeleteKeyExA(Parent, Name.c_str(), View, 0) == ERROR_SUCCESS;
     return p.RegDeleteKeyA(Parent, Name.c_str()) == ERROR_SUCCESS;
 }
 
+std::vector<KeyView> TlinkObject::ViewsWhereKeyOpens(const RegistryPathParts& parts, REGSAM access) const {
+    if (!FBothHalves) {
+        RegKey key;
+        if (OpenKey(parts, access, key)) return {kOnlyView};
+        return {};
+    }
+    RegKey native, wow32;
+    const bool in64 = OpenKey(parts, access, native, kView64.flag);
+    const bool in32 = OpenKey(parts, access, wow32, kView32.flag);
+    if (in64 && in32) {
+        // A key both views share is one key, and one item to act on.
+        const auto identity = KeyIdentity(native.get());
+        if (identity && identity == KeyIdentity(wow32.get())) return {kSharedKey};
+        return {kView64, kView32};
+    }
+    if (in64) return {kView64};
+    if (in32) return {kView32};
+    return {};
+}
+
+std::vector<KeyView> TlinkObject::CheckedRowViews(const std::string& Path) const {
+    std::vector<KeyView> views;
+    if (FRegistryList == nullptr) return views;
+    for (const int row : FRegistryList->RowsWithLastSubItem(std::to_string(FItemNumber)))
+        if (FRegistryList->SubItemCount(row) > 1)
+            if (auto view = ViewOfKeyText(FRegistryList->SubItem(row, 1), Path, FBothHalves)) views.push_back(*view);
+    return views;
+}
+
+KeyView TlinkObject::AddView() const { return FBothHalves ? kSharedKey : kOnlyView; }
+
 void TlinkObject::AddRegistryKey(const std::string& Path) {
+    // An addition goes to the machine's own (64-bit) view only.
+    const KeyView view = AddView();
     try {
         const RegistryPathParts parts = SplitRegistryPath(Path);
         if (FScanMode) {
             RegKey key;
-            if (!OpenKey(parts, kReadWrite, key))
+            if (!OpenKey(parts, kReadWrite, key, view.flag))
                 AddItemRow(FRegistryList, kCategoryRegistry, "Add regsitry Key", kPictureRegistryKey, {Path, "", "KEY"});
             return;
         }
         if (!IsItemChecked(kCategoryRegistry)) return;
         RegKey key;
-        AddReportLine(kCategoryRegistry, kOpAdd, !OpenOrCreateKey(parts, kReadWrite, key), "", Path);
+        AddReportLine(kCategoryRegistry, kOpAdd, !OpenOrCreateKey(parts, kReadWrite, key, view.flag), "", Path);
     } catch (const std::exception&) {
     }
 }
@@ -220,26 +256,30 @@ void TlinkObject::DeleteRegistryKey(const std::string& Path) {
         // A path naming a whole root key is never listed nor emptied.
         if (NamesARoot(parts)) return;
         if (FScanMode) {
-            RegKey key;
-            if (OpenKey(parts, KEY_ALL_ACCESS, key))
-                AddItemRow(FRegistryList, kCategoryRegistry, "Delete regsitry Key", kPictureRegistryKey, {Path, "", "KEY"});
+            for (const KeyView& view : ViewsWhereKeyOpens(parts, KEY_ALL_ACCESS))
+                AddItemRow(FRegistryList, kCategoryRegistry, "Delete regsitry Key", kPictureRegistryKey,
+                           {Path + view.mark, "", "KEY"});
             return;
         }
         if (!IsItemChecked(kCategoryRegistry)) return;
-        bool failed = true;
-        try {
-            DeleteKeyTree(parts.RootKey, parts.SubKey);
-            RegKey key;
-            failed = OpenKey(parts, KEY_ALL_ACCESS, key);
-        } catch (const std::exception&) {
+        // In each view that a row of this item names.
+        for (const KeyView& view : CheckedRowViews(Path)) {
+            bool failed = true;
+            try {
+                DeleteKeyTree(parts.RootKey, parts.SubKey, view.flag);
+                RegKey key;
+                failed = OpenKey(parts, KEY_ALL_ACCESS, key, view.flag);
+            } catch (const std::exception&) {
+            }
+            AddReportLine(kCategoryRegistry, kOpDelete, failed, "", Path + view.mark);
         }
-        AddReportLine(kCategoryRegistry, kOpDelete, failed, "", Path);
     } catch (const std::exception&) {
     }
 }
 
 void TlinkObject::AddRegistryValue(const std::string& Path, const std::string& ValueName, std::uint16_t DataType,
                                    const std::uint8_t* Data, std::uint16_t DataSize, bool WideName) {
+    const KeyView view = AddView();
     try {
         const RegistryPathParts parts = SplitRegistryPath(Path);
         const WriteData data = MakeWriteData(DataType, Data, DataSize);
@@ -247,8 +287,9 @@ void TlinkObject::AddRegistryValue(const std::string& Path, const std::string& V
             bool listed = true;
             {
                 RegKey key;
-                if (OpenKey(parts, kReadWrite, key) && ValueExists(key, ValueName)) {
-                    ReadRegistryValue(Path, ValueName, WideName, FRegData->data(), FRegDataType, FRegDataSize);
+                if (OpenKey(parts, kReadWrite, key, view.flag) && ValueExists(key, ValueName)) {
+                    ReadRegistryValue(Path, ValueName, WideName, FRegData->data(), FRegDataType, FRegDataSize,
+                                      view.flag);
                     listed = !SameRegistryData(DataType, FRegDataType, data.bytes.data(), data.count,
                                                FRegData->data(), FRegDataSize);
                 }
@@ -259,8 +300,8 @@ void TlinkObject::AddRegistryValue(const std::string& Path, const std::string& V
             return;
         }
         if (!IsItemChecked(kCategoryRegistry)) return;
-        AddReportLine(kCategoryRegistry, kOpAdd, !WriteValue(parts, ValueName, DataType, data, WideName),
-                      ValueName, Path);
+        AddReportLine(kCategoryRegistry, kOpAdd,
+                      !WriteValue(parts, ValueName, DataType, data, WideName, view.flag), ValueName, Path);
     } catch (const std::exception&) {
     }
 }
@@ -272,26 +313,31 @@ void TlinkObject::ChangeRegistryValue(const std::string& Path, const std::string
         const RegistryPathParts parts = SplitRegistryPath(Path);
         const WriteData data = MakeWriteData(DataType, NewData, NewSize);
         if (FScanMode) {
-            bool listed = false;
-            {
-                RegKey key;
-                if (OpenKey(parts, kReadWrite, key) && ValueExists(key, ValueName)) {
-                    ReadRegistryValue(Path, ValueName, WideName, FRegData->data(), FRegDataType, FRegDataSize);
-                    // Listed only when the value holds exactly the old data, not the new.
-                    listed = !SameRegistryData(DataType, FRegDataType, data.bytes.data(), data.count,
-                                               FRegData->data(), FRegDataSize) &&
-                             SameRegistryData(DataType, FRegDataType, OldData, OldSize, FRegData->data(),
-                                              FRegDataSize);
+            for (const KeyView& view : ViewsWhereKeyOpens(parts, kReadWrite)) {
+                bool listed = false;
+                {
+                    RegKey key;
+                    if (OpenKey(parts, kReadWrite, key, view.flag) && ValueExists(key, ValueName)) {
+                        ReadRegistryValue(Path, ValueName, WideName, FRegData->data(), FRegDataType, FRegDataSize,
+                                          view.flag);
+                        // Listed only when the value holds exactly the old data, not the new.
+                        listed = !SameRegistryData(DataType, FRegDataType, data.bytes.data(), data.count,
+                                                   FRegData->data(), FRegDataSize) &&
+                                 SameRegistryData(DataType, FRegDataType, OldData, OldSize, FRegData->data(),
+                                                  FRegDataSize);
+                    }
                 }
+                if (listed)
+                    AddItemRow(FRegistryList, kCategoryRegistry, "Change existing regsitry value",
+                               kPictureRegistryValue, {Path + view.mark, ValueName, RegistryTypeName(DataType)});
             }
-            if (listed)
-                AddItemRow(FRegistryList, kCategoryRegistry, "Change existing regsitry value", kPictureRegistryValue,
-                           {Path, ValueName, RegistryTypeName(DataType)});
             return;
         }
         if (!IsItemChecked(kCategoryRegistry)) return;
-        AddReportLine(kCategoryRegistry, kOpChange, !WriteValue(parts, ValueName, DataType, data, WideName),
-                      ValueName, Path);
+        for (const KeyView& view : CheckedRowViews(Path))
+            AddReportLine(kCategoryRegistry, kOpChange,
+                          !WriteValue(parts, ValueName, DataType, data, WideName, view.flag), ValueName,
+                          Path + view.mark);
     } catch (const std::exception&) {
     }
 }
@@ -301,25 +347,29 @@ void TlinkObject::DeleteRegistryValue(const std::string& Path, const std::string
     try {
         const RegistryPathParts parts = SplitRegistryPath(Path);
         if (FScanMode) {
-            RegKey key;
-            if (OpenKey(parts, kReadWrite, key) && ValueExists(key, ValueName))
-                AddItemRow(FRegistryList, kCategoryRegistry, "Delete regsitry value", kPictureRegistryValue,
-                           {Path, ValueName, RegistryTypeName(DataType)});
+            for (const KeyView& view : ViewsWhereKeyOpens(parts, kReadWrite)) {
+                RegKey key;
+                if (OpenKey(parts, kReadWrite, key, view.flag) && ValueExists(key, ValueName))
+                    AddItemRow(FRegistryList, kCategoryRegistry, "Delete regsitry value", kPictureRegistryValue,
+                               {Path + view.mark, ValueName, RegistryTypeName(DataType)});
+            }
             return;
         }
         if (!IsItemChecked(kCategoryRegistry)) return;
-        bool failed = true;
-        try {
-            RegKey key;
-            if (!OpenKey(parts, kReadWrite, key)) {
-                failed = false;  // the key is gone: nothing left to delete
-            } else {
-                CurrentPlatform().RegDeleteValueA(key.get(), ValueName.c_str());
-                failed = ValueExists(key, ValueName);
+        for (const KeyView& view : CheckedRowViews(Path)) {
+            bool failed = true;
+            try {
+                RegKey key;
+                if (!OpenKey(parts, kReadWrite, key, view.flag)) {
+                    failed = false;  // the key is gone: nothing left to delete
+                } else {
+                    CurrentPlatform().RegDeleteValueA(key.get(), ValueName.c_str());
+                    failed = ValueExists(key, ValueName);
+                }
+            } catch (const std::exception&) {
             }
-        } catch (const std::exception&) {
+            AddReportLine(kCategoryRegistry, kOpDelete, failed, ValueName, Path + view.mark);
         }
-        AddReportLine(kCategoryRegistry, kOpDelete, failed, ValueName, Path);
     } catch (const std::exception&) {
     }
 }

@@ -46,6 +46,8 @@ void TlinkObject::BuildSearchFolders() {
     AddSearchFolder(nullptr, ExtractFileDrive(InfoDir.GetWindowsFolder()));
     AddSearchFolder(nullptr, InfoDir.GetProgramFolder());
     AddSearchFolder(nullptr, InfoDir.GetSystemFolder());
+    // On 64-bit Windows the 32-bit system folder too (it exists nowhere else).
+    if (FBothHalves) AddSearchFolder(nullptr, InfoDir.GetSystemWow64Folder());
     AddSearchFolder(nullptr, InfoDir.GetAppDataFolder());
     AddSearchFolder(nullptr, InfoDir.GetProgramFilesFolder());
     AddSearchFolder(nullptr, InfoDir.GetSystemRoot());
@@ -102,7 +104,7 @@ void TlinkObject::AddProcessFolders() {
     PROCESSENTRY32 entry;
     entry.dwSize = kProcessEntry32Size;
     for (BOOL more = p.Process32First(snapshot.get(), &entry); more; more = p.Process32Next(snapshot.get(), &entry)) {
-        const std::string executable = nt ? GetProcessFileName(entry.th32ProcessID) : std::string(entry.szExeFile);
+        const std::string executable = nt ? GetProcessImageName(entry.th32ProcessID) : std::string(entry.szExeFile);
         const std::string folder = StripTrailingBackslash(ExtractFilePath(AnsiUpperCase(ShortForm(executable))));
         if (!folder.empty() && DirectoryExists(folder)) FSearchFolders->Add(folder);
     }

@@ -4,7 +4,9 @@
 
 #include <stdexcept>
 
+#include "engine/MachineHalves.h"
 #include "engine/WindowsFamily.h"
+#include "locations/InfoDirs.h"
 #include "locations/Paths.h"
 #include "platform/Handles.h"
 #include "platform/Platform.h"
@@ -26,12 +28,40 @@ std::string ComparableForm(const std::string& path) {
 
 }  // namespace
 
+bool RegisterWithRegsvr32(const std::string& Program, const std::string& Path, bool Register) {
+    Platform& p = CurrentPlatform();
+    std::string commandLine =
+        "\"" + Program + "\" /s " + (Register ? "" : "/u ") + "\"" + Path + "\"";
+    STARTUPINFOA startup;
+    startup.cb = 68;
+    PROCESS_INFORMATION started;
+    if (!p.CreateProcessA(Program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                          nullptr, &startup, &started))
+        return false;
+    const ProcessHandle process(p, started.hProcess);
+    const ProcessHandle thread(p, started.hThread);
+    // A server whose registration hangs must not hold the pass for ever.
+    constexpr DWORD kLongestRegistration = 60000;
+    if (p.WaitForSingleObject(process.get(), kLongestRegistration) != WAIT_OBJECT_0) {
+        p.TerminateProcess(process.get(), 1);
+        return false;
+    }
+    DWORD exitCode = 1;
+    return p.GetExitCodeProcess(process.get(), &exitCode) && exitCode == 0;
+}
+
 bool CallRegistrationEntry(const std::string& Path, bool Register) {
     bool result = false;
     try {
         Platform& p = CurrentPlatform();
         ModuleHandle module(p, p.LoadLibraryA(Path.c_str()));
-        if (!module) return false;
+        if (!module) {
+            // A 64-bit program cannot load a 32-bit server: the system's
+            // 32-bit regsvr32 registers it.
+            if (p.GetLastError() != static_cast<DWORD>(ERROR_BAD_EXE_FORMAT) || !SeesBothHalves()) return false;
+            const std::string wow64 = InfoDir.GetSystemWow64Folder();
+            return !wow64.empty() && RegisterWithRegsvr32(wow64 + "\\regsvr32.exe", Path, Register);
+        }
         const FARPROC entry = p.GetProcAddress(module.get(), kRegistrationEntries[Register ? 0 : 1]);
         if (entry != nullptr) {
             try {
@@ -63,6 +93,24 @@ std::string GetProcessFileName(DWORD ProcessId) {
     }
 }
 
+std::string GetProcessImageName(DWORD ProcessId) {
+    std::string name = GetProcessFileName(ProcessId);
+    if (!name.empty()) return name;
+    // Where PSAPI may not read the process (another bitness, a protected or
+    // another user's process), Windows Vista and later still name its image.
+    try {
+        Platform& p = CurrentPlatform();
+        ProcessHandle process(p, p.OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, ProcessId));
+        if (!process) return {};
+        char buffer[513] = {};
+        DWORD size = sizeof buffer;
+        if (!p.QueryFullProcessImageNameA(process.get(), 0, buffer, &size)) return {};
+        return std::string(buffer, size);
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
 bool FindProcessByFile(const std::string& Path, DWORD& ProcessId) {
     const std::string target = ComparableForm(Path);
     // A file without a short form never matches: an empty text would match
@@ -75,7 +123,7 @@ bool FindProcessByFile(const std::string& Path, DWORD& ProcessId) {
     PROCESSENTRY32 entry;
     entry.dwSize = kProcessEntry32Size;
     for (BOOL more = p.Process32First(snapshot.get(), &entry); more; more = p.Process32Next(snapshot.get(), &entry)) {
-        const std::string executable = nt ? GetProcessFileName(entry.th32ProcessID) : std::string(entry.szExeFile);
+        const std::string executable = nt ? GetProcessImageName(entry.th32ProcessID) : std::string(entry.szExeFile);
         if (ComparableForm(executable) == target) {
             ProcessId = entry.th32ProcessID;
             return true;

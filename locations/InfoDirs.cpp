@@ -53,7 +53,8 @@ std::string ReplaceAllIgnoreCase(const std::string& text, const std::string& pat
 enum TinfoDir::Source : int {
     kWindows, kSystem, kTemp, kProgram, kUserName, kSystemRoot, kProgramFiles, kCommonFiles,
     kHomePath, kHomeDrive, kAppData, kCookies, kDesktop, kFavorites, kFonts, kLocalSettings,
-    kPersonal, kPrograms, kRecent, kSendTo, kStartMenu, kStartup, kTemplates
+    kPersonal, kPrograms, kRecent, kSendTo, kStartMenu, kStartup, kTemplates,
+    kSystemWow64, kProgramFilesX86, kCommonFilesX86
 };
 
 void TinfoDir::ClearCache() {
@@ -81,6 +82,13 @@ std::string TinfoDir::GetWindowsFolder() {
 std::string TinfoDir::GetSystemFolder() {
     return Get(kSystem, [] {
         return StripTrailingBackslash(ReadFolderCall([](char* b) { CurrentPlatform().GetSystemDirectoryA(b, 260); }));
+    });
+}
+
+std::string TinfoDir::GetSystemWow64Folder() {
+    return Get(kSystemWow64, [] {
+        return StripTrailingBackslash(
+            ReadFolderCall([](char* b) { CurrentPlatform().GetSystemWow64DirectoryA(b, 260); }));
     });
 }
 
@@ -140,6 +148,8 @@ std::string TinfoDir::RegistryFolder(int slot) {
         {kStartMenu, HKCU, kShellFolders, "Start Menu"},
         {kStartup, HKCU, kShellFolders, "Startup"},
         {kTemplates, HKCU, kShellFolders, "Templates"},
+        {kProgramFilesX86, HKLM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir (x86)"},
+        {kCommonFilesX86, HKLM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "CommonFilesDir (x86)"},
     };
     return Get(slot, [slot] {
         for (const auto& source : kSources)
@@ -167,6 +177,8 @@ std::string TinfoDir::GetSendToFolder() { return RegistryFolder(kSendTo); }
 std::string TinfoDir::GetStartMenuFolder() { return RegistryFolder(kStartMenu); }
 std::string TinfoDir::GetStartupFolder() { return RegistryFolder(kStartup); }
 std::string TinfoDir::GetTemplatesFolder() { return RegistryFolder(kTemplates); }
+std::string TinfoDir::GetProgramFilesX86Folder() { return RegistryFolder(kProgramFilesX86); }
+std::string TinfoDir::GetCommonFilesX86Folder() { return RegistryFolder(kCommonFilesX86); }
 
 std::string TinfoDir::ExpandVariables(const std::string& path) {
     // Every folder is fetched whether or not its variable occurs, so the first

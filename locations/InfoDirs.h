@@ -44,6 +44,12 @@ public:
     std::string GetStartMenuFolder();
     std::string GetStartupFolder();
     std::string GetTemplatesFolder();
+    // The 32-bit twins of the system, Program Files and Common Files folders
+    // on 64-bit Windows (SysWOW64, Program Files (x86), Common Files (x86));
+    // empty elsewhere. No path variable names them.
+    std::string GetSystemWow64Folder();
+    std::string GetProgramFilesX86Folder();
+    std::string GetCommonFilesX86Folder();
 
     // A temporary folder that exists, in short (8.3) form, without trailing
     // backslash. Worked out afresh on every call (may create folders).
@@ -62,7 +68,7 @@ private:
     // A folder that Windows keeps in the registry, read from its source.
     std::string RegistryFolder(int source);
 
-    std::array<Cached, 23> cache_;
+    std::array<Cached, 26> cache_;
     std::uint64_t platformGeneration_ = 0;  // the platform the cache was read from
 };
 

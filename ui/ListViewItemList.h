@@ -48,6 +48,9 @@ public:
     int FindFirstRowByLastSubItem(const std::string& text) const override {
         return rows_.FindFirstRowByLastSubItem(text);
     }
+    std::vector<int> RowsWithLastSubItem(const std::string& text) const override {
+        return rows_.RowsWithLastSubItem(text);
+    }
 
     // A notification from the list view or its header. Returns true with
     // `result` set when it was handled here (a hidden column refuses to be

@@ -23,7 +23,8 @@ void PassTest::TearDown() {
 }
 
 std::string PassTest::WriteScript(const std::string& source) {
-    const std::string text = ReplaceAll(ReplaceAll(source, "{KEY}", Key()), "{DIR}", Scratch());
+    std::string text = ReplaceAll(ReplaceAll(source, "{KEY}", Key()), "{DIR}", Scratch());
+    if (text.find("{MKEY}") != std::string::npos) text = ReplaceAll(text, "{MKEY}", MachineKey());
     const std::vector<std::uint8_t> bytes = script::CompileScript(text, "test.qms");
     scriptPath = InScratch("test.malware");
     WriteFile(scriptPath, std::string(bytes.begin(), bytes.end()));

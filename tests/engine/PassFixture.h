@@ -33,6 +33,9 @@ protected:
 
     // The scratch key's registry, through the platform.
     std::string Key() const { return "HKCU\\" + ScratchKey(); }
+    // {MKEY} in a script: the machine scratch key, of which 64-bit Windows
+    // has one in each registry view.
+    std::string MachineKey() { return "HKLM\\" + MachineScratchKey(); }
     void SetValue(const std::string& subKey, const std::string& name, DWORD type, const std::string& bytes);
     // Through RegSetValueExW: the bytes are stored as they are.
     void SetRawValue(const std::string& subKey, const std::u16string& name, DWORD type, const std::string& bytes);
