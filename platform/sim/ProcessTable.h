@@ -23,7 +23,7 @@ struct SimProcess {
     DWORD parentId = 0;
     int bits = 0;                  // 32 or 64; 0: the machine's own
     bool refuseOpen = false;       // OpenProcess fails with ERROR_ACCESS_DENIED
-    bool refuseRead = false;       // only PROCESS_QUERY_LIMITED_INFORMATION is granted (a protected process)
+    bool refuseRead = false;       // OpenProcess for PSAPI's query and read access fails with ERROR_ACCESS_DENIED
     bool refuseTerminate = false;  // TerminateProcess fails with ERROR_ACCESS_DENIED
 };
 

@@ -289,7 +289,7 @@ HANDLE SimPlatform::OpenProcess(DWORD access, BOOL /*inheritHandle*/, DWORD proc
     const SimProcess* process = processes_.Find(processId);
     if (process == nullptr) return Fail(ERROR_INVALID_PARAMETER, HANDLE{0});
     if (process->refuseOpen) return Fail(ERROR_ACCESS_DENIED, HANDLE{0});
-    if (process->refuseRead && (access & ~(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE)) != 0)
+    if (process->refuseRead && (access & (PROCESS_VM_READ | PROCESS_QUERY_INFORMATION)) != 0)
         return Fail(ERROR_ACCESS_DENIED, HANDLE{0});
     const HANDLE handle = NewHandle();
     processes_.AddProcessHandle(handle, ProcessHandleRecord{processId, access});
