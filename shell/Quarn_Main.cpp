@@ -9,6 +9,7 @@
 #include "locations/Paths.h"
 #include "platform/Handles.h"
 #include "platform/Platform.h"
+#include "shell/HandOver64.h"
 
 namespace qm {
 
@@ -79,6 +80,16 @@ TFQuarnUninstall::~TFQuarnUninstall() {
 }
 
 void TFQuarnUninstall::FormCreate(const std::vector<std::string>& arguments) {
+    if (!handOverTo_.empty()) {
+        const HandOverResult handOver = HandOverTo64BitProgram(handOverTo_, false);
+        if (handOver.outcome == HandOverOutcome::Started) {
+            RequestProgramEnd();
+            return;
+        }
+        if (handOver.outcome == HandOverOutcome::Missing)
+            CurrentPlatform().MessageBoxA(0, Missing64BitProgramText(handOverTo_).c_str(), "Quellmar",
+                                          MB_OK | MB_ICONEXCLAMATION);
+    }
     modulePath_.clear();
     view_.ShowPage(kPagePreclama);
     view_.SetCaption(Widget::lbFound, "");

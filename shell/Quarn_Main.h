@@ -23,8 +23,13 @@ public:
 
     // Chooses the script ("all.malware" beside the program, else argument 1,
     // else the open dialog) and reads its description. `arguments` are the
-    // command-line arguments after the program name.
+    // command-line arguments after the program name. A 32-bit program on
+    // 64-bit Windows first hands the run over to the 64-bit program beside
+    // it and ends, or warns once that it sees only half of the machine.
     void FormCreate(const std::vector<std::string>& arguments);
+    // The 64-bit program that FormCreate hands over to ("Quellmar64.exe");
+    // empty: none (the caller has handed over itself).
+    void HandOverTo(std::string programName) { handOverTo_ = std::move(programName); }
     void bNextClick();
     void bBackClick();
     void bRetryClick();
@@ -54,6 +59,7 @@ private:
     WizardView& view_;
     std::string scriptPath_;
     std::string modulePath_;
+    std::string handOverTo_ = "Quellmar64.exe";
     bool scanRunning_ = false;  // which pass the progress belongs to
     bool scanMode_ = true;
 };

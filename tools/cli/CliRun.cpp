@@ -7,12 +7,15 @@
 
 #include "engine/ProgramEnd.h"
 #include "shell/MemoryWizardView.h"
+#include "shell/HandOver64.h"
 #include "shell/Quarn_Main.h"
 #include "description/HtmlToPlainText.h"
 
 namespace qm::cli {
 
 namespace {
+
+constexpr const char* k64BitProgram = "quellmar-cli64.exe";
 
 struct ListInfo {
     Widget widget;
@@ -111,8 +114,13 @@ int RunCli(const CliOptions& options, std::istream& in, std::ostream& out,
         for (; shown < texts.size(); ++shown) out << "\n*** " << texts[shown] << "\n";
     };
     ResetProgramEndRequest();
+    // The 32-bit front end on 64-bit Windows leaves the run to the 64-bit one.
+    const HandOverResult handOver = HandOverTo64BitProgram(k64BitProgram, true);
+    if (handOver.outcome == HandOverOutcome::Started) return static_cast<int>(handOver.exitCode);
+    if (handOver.outcome == HandOverOutcome::Missing) out << "\n*** " << Missing64BitProgramText(k64BitProgram) << "\n";
     MemoryWizardView view;  // no dialog: a missing script is an error here
     TFQuarnUninstall wizard(view);
+    wizard.HandOverTo("");
     wizard.FormCreate({options.script});
     showMessages();
     if (ProgramEndRequested() || !view.Enabled(Widget::bNext)) {
