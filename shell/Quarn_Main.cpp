@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "engine/MachineHalves.h"
 #include "engine/PassRunner.h"
 #include "engine/ProgramEnd.h"
 #include "engine/Quarn_link.h"
@@ -284,13 +285,21 @@ void TFQuarnUninstall::Scan(bool scanMode) {
 void TFQuarnUninstall::RestoreAboutBlank() {
     if (!view_.Checked(Widget::CBaboutblank)) return;
     Platform& p = CurrentPlatform();
-    RegKey key;
-    if (p.RegCreateKeyExA(HKCU, "Software\\Microsoft\\Internet Explorer\\Main", 0, nullptr,
-                          REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr, key.receive(p),
-                          nullptr) != ERROR_SUCCESS)
-        return;  // any failure of the reset is ignored
-    static const char kBlank[] = "about:blank";
-    p.RegSetValueExA(key.get(), "Start Page", 0, REG_SZ, reinterpret_cast<const BYTE*>(kBlank), sizeof kBlank);
+    // On 64-bit Windows both registry views, when they keep the key apart.
+    std::optional<std::u16string> written;
+    const bool bothHalves = SeesBothHalves();
+    for (const KeyView& view : bothHalves ? std::vector<KeyView>{kView64, kView32} : std::vector<KeyView>{kOnlyView}) {
+        RegKey key;
+        if (p.RegCreateKeyExA(HKCU, "Software\\Microsoft\\Internet Explorer\\Main", 0, nullptr,
+                              REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE | view.flag, nullptr, key.receive(p),
+                              nullptr) != ERROR_SUCCESS)
+            continue;  // any failure of the reset is ignored
+        const std::optional<std::u16string> identity = bothHalves ? KeyIdentity(key.get()) : std::nullopt;
+        if (written && identity && identity == written) continue;  // one key both views share
+        static const char kBlank[] = "about:blank";
+        p.RegSetValueExA(key.get(), "Start Page", 0, REG_SZ, reinterpret_cast<const BYTE*>(kBlank), sizeof kBlank);
+        written = identity;
+    }
 }
 
 }  // namespace qm

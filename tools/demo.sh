@@ -2,7 +2,7 @@
 # Quellmar's main job on the built-in demo: three fictional pests removed
 # from a freshly infected machine. Every run starts from a clean infection.
 #
-# With a display: Quellmar.exe under Wine on a freshly infected Wine prefix,
+# With a display: Quellmar64.exe under Wine on a freshly infected Wine prefix,
 # for you to click through. Without one (or with --cli): the command-line
 # front end on a fresh copy of the simulated machine in examples/demo/machine,
 # printing the description, the items found per list and the report, then a
@@ -25,9 +25,9 @@ if [[ $mode == auto && -n "${DISPLAY:-}" ]]; then
   echo "Infecting a fresh Wine prefix in $prefix ..."
   examples/demo/infect-wine.sh "$prefix"
   cp "$script" "$prefix/drive_c/all.malware"
-  echo "Starting Quellmar.exe (close it to end the demo) ..."
+  echo "Starting Quellmar64.exe (close it to end the demo) ..."
   WINEPREFIX=$prefix WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all \
-    wine build/win64/Quellmar.exe 'C:\all.malware' || true
+    wine build/win64/Quellmar64.exe 'C:\all.malware' || true
   WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
   exit 0
 fi

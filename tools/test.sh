@@ -18,7 +18,9 @@ build() {
 
 mkdir -p build
 build linux && build win32 && build win64 || exit 1
-[[ -f build/win32/Quellmar.exe ]] || { echo "build/win32/Quellmar.exe missing"; exit 1; }
+for release in build/win32/Quellmar.exe build/win32/quellmar-cli.exe build/win64/Quellmar64.exe build/win64/quellmar-cli64.exe; do
+  [[ -f $release ]] || { echo "$release missing"; exit 1; }
+done
 
 passed=0
 failed=0

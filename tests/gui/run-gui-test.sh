@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The GUI test: runs build/win64/Quellmar.exe under Wine on a virtual X
+# The GUI test: runs build/win64/Quellmar64.exe under Wine on a virtual X
 # display (Xvfb) and lets tests/gui/driver.exe click through it, taking a
 # screenshot of every page. Exits non-zero when anything fails.
 #
@@ -7,7 +7,7 @@
 #   --screenshots DIR   where the PNGs go (default: a new folder in /tmp,
 #                       printed at the end); docs/screenshots refreshes the
 #                       pictures of the documentation.
-# Environment: QM_QUELLMAR_EXE (default build/win64/Quellmar.exe),
+# Environment: QM_QUELLMAR_EXE (default build/win64/Quellmar64.exe),
 #   QM_SCRIPT_TOOL (default build/linux/tools/quellmar-script),
 #   QM_GUI_FILLER (records for absent items that lengthen each pass; 4000),
 #   QM_GUI_DPI (the screen's DPI in the Wine prefix; 96),
@@ -15,7 +15,7 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-quellmar="${QM_QUELLMAR_EXE:-$root/build/win64/Quellmar.exe}"
+quellmar="${QM_QUELLMAR_EXE:-$root/build/win64/Quellmar64.exe}"
 script_tool="${QM_SCRIPT_TOOL:-$root/build/linux/tools/quellmar-script}"
 filler="${QM_GUI_FILLER:-4000}"
 dpi="${QM_GUI_DPI:-96}"
