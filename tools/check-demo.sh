@@ -10,20 +10,26 @@ missing=()
 for expected in \
   "Quellmar demo: three fictional pests" \
   "Delete regsitry value  HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run  Startpager" \
-  "Delete regsitry Key  HKCR\\CLSID\\{5A1E0D3C-7F2B-4C11-9E37-0D4E6B1F2A90}" \
+  "Delete regsitry Key  HKCR\\CLSID\\{5A1E0D3C-7F2B-4C11-9E37-0D4E6B1F2A90} (64-bit)" \
+  "Delete regsitry Key  HKCR\\CLSID\\{7C3B2E1A-9D4F-4E6B-A1C2-3F5D7E9B0A11} (32-bit)" \
+  "Delete regsitry value  HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run (32-bit)  Popmaster" \
+  "Delete regsitry Key  HKLM\\SOFTWARE\\Popmaster (32-bit)" \
   "Change existing regsitry value  HKCU\\Software\\Microsoft\\Internet Explorer\\Main  Start Page" \
-  "Erase File  C:\\WINDOWS\\system32\\stpager.exe" \
+  "Erase File  C:\\Windows\\system32\\stpager.exe" \
+  "Erase File  C:\\Windows\\SysWOW64\\ncdialer.exe" \
   "Erase File  C:\\ncdialer.exe" \
-  "Delte  Folder  C:\\Program Files\\Popmaster" \
-  "Rename File  C:\\WINDOWS\\modem.ini  C:\\WINDOWS\\modem.old" \
+  "Delte  Folder  C:\\Program Files (x86)\\Popmaster" \
+  "Rename File  C:\\Windows\\modem.ini  C:\\Windows\\modem.old" \
   "Change existing INI value  system.ini  boot  shell" \
   "Delete Section in INI  win.ini  Popmaster" \
-  "UNRegister Server  C:\\Program Files\\Popmaster\\popbar.dll" \
-  "Runing Process  C:\\WINDOWS\\system32\\stpager.exe" \
-  "Process   Kill   C:\\WINDOWS\\system32\\  stpager.exe" \
-  "Server   Unregister   C:\\WINDOWS\\system32\\  stpbho.dll" \
+  "UNRegister Server  C:\\Program Files (x86)\\Popmaster\\popbar.dll" \
+  "Runing Process  C:\\Windows\\system32\\stpager.exe" \
+  "Runing Process  C:\\Program Files (x86)\\Popmaster\\popmstr.exe" \
+  "Process   Kill   C:\\Windows\\system32\\  stpager.exe" \
+  "Server   Unregister   C:\\Windows\\system32\\  stpbho.dll" \
+  "Server   Unregister   C:\\Program Files (x86)\\Popmaster\\  popbar.dll" \
   "Disk  Delete   C:\\Program Files\\Nightcall" \
-  "Disk  Rename   C:\\WINDOWS\\  modem.ini" \
+  "Disk  Rename   C:\\Windows\\  modem.ini" \
   "No spyware, adware or malware infection detected on your computer..." \
   "first run: exit 1 (1 = cleaned), second scan: exit 0 (0 = nothing found)"; do
   grep -qF -- "$expected" <<<"$out" || missing+=("$expected")

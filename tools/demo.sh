@@ -35,7 +35,7 @@ fi
 work=$(mktemp -d /tmp/quellmar-demo.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 cp -r examples/demo/machine "$work/machine"
-echo "== Quellmar demo on a simulated Windows XP (a fresh copy of examples/demo/machine) =="
+echo "== Quellmar demo on a simulated 64-bit Windows 7 (a fresh copy of examples/demo/machine) =="
 set +e
 build/linux/quellmar-cli --machine "$work/machine" "$script"
 first=$?

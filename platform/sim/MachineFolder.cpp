@@ -11,6 +11,9 @@ namespace qm::sim {
 
 namespace {
 
+// Marks a 32-bit program in processes.txt.
+constexpr std::string_view kThirtyTwoBitMark = "(32-bit)";
+
 // The module that a machine folder's COM servers can be: a file that starts
 // with "QMSIMDLL:selfreg" and a line break registers and unregisters itself
 // successfully.
@@ -80,7 +83,7 @@ bool ApplySettings(SimPlatform& machine, const std::string& text) {
         else if (key == "standard") standard = YesNo(value, where);
         else if (key == "windows") {
             const std::string version = Lower(value);
-            if (version == "7 x64" || version == "7x64") MakeWindows7x64(s, s.programBits == 32 ? 32 : 64);
+            if (version == "7 x64" || version == "7x64") MakeWindows7x64(s);
             else if (version != "xp") throw MachineFolderError(where + ": Windows is XP or 7 x64, not '" + value + "'");
         } else if (key == "programbits") {
             if (value != "32" && value != "64") throw MachineFolderError(where + ": ProgramBits is 32 or 64");
@@ -145,7 +148,10 @@ std::unique_ptr<SimPlatform> OpenMachineFolder(const std::filesystem::path& fold
         while (std::getline(lines, line)) {
             line = Trim(line);
             if (line.empty() || line[0] == '#') continue;
-            machine->StartProcess(line);
+            const bool wow32 = line.ends_with(kThirtyTwoBitMark);
+            if (wow32) line = Trim(line.substr(0, line.size() - kThirtyTwoBitMark.size()));
+            const DWORD id = machine->StartProcess(line);
+            if (wow32) machine->processes().Find(id)->bits = 32;
         }
     }
     return machine;
@@ -155,7 +161,8 @@ void SaveMachineFolder(SimPlatform& machine, const std::filesystem::path& folder
     std::ofstream(folder / "registry.reg", std::ios::binary) << ExportRegFile(machine.registry(), RegFileFormat::Regedit4);
     std::ofstream processes(folder / "processes.txt", std::ios::binary);
     processes << "# Programs running on this machine, one a line.\n";
-    for (const auto& process : machine.processes().running()) processes << process.exePath << "\n";
+    for (const auto& process : machine.processes().running())
+        processes << process.exePath << (process.bits == 32 ? " " + std::string(kThirtyTwoBitMark) : "") << "\n";
 
     std::ofstream next(folder / "next-start.txt", std::ios::binary);
     next << "# What Quellmar left for the next start of Windows.\n";

@@ -16,7 +16,8 @@
 //                    [Environment]
 //                    NAME=value ...
 //   registry.reg   optional: the registry, as regedit exports it (either format)
-//   processes.txt  optional: the running programs, one full Windows path a line
+//   processes.txt  optional: the running programs, one full Windows path a line;
+//                  "(32-bit)" after the path marks a 32-bit program
 //   drive_c\ ...   the C: drive; drive_d\ and so on for further drives
 //
 // A file whose content starts with "QMSIMDLL:selfreg" and a line break is a
