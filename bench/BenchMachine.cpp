@@ -6,8 +6,9 @@
 
 namespace qm::bench {
 
-BenchMachine::BenchMachine()
+BenchMachine::BenchMachine(int machineBits)
     : machine_(std::make_unique<sim::SimPlatform>()), use_(std::make_unique<test::UseMachine>(*machine_)) {
+    if (machineBits == 64) sim::MakeWindows7x64(machine_->settings());
     sim::InstallStandardMachine(*machine_);
 }
 

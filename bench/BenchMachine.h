@@ -14,7 +14,9 @@ namespace qm::bench {
 
 class BenchMachine : public MemoryPassLists {
 public:
-    BenchMachine();
+    // A Windows XP, or with machineBits 64 a 64-bit Windows 7 running a
+    // 64-bit program.
+    explicit BenchMachine(int machineBits = 32);
     ~BenchMachine();
 
     sim::SimPlatform& machine() { return *machine_; }

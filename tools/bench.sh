@@ -3,6 +3,7 @@
 # measured side by side in this one run:
 #  - the reader's speed as a share of the floor (read + descramble in one loop);
 #  - each pass's time at 20,000 items over its time at 10,000 (linear: about 2);
+#  - a pass on a 64-bit machine (both halves) over the same pass on a 32-bit one;
 #  - the command-line front end's peak memory on a 20,000-item script.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -39,6 +40,13 @@ for bench in ("BM_RegistryRemovalPass", "BM_MixedScanPass", "BM_MixedRemovalPass
     rate = find(f"{bench}/20000")["items_per_second"]
     print(f"{bench}: {small:.0f} ms at 10,000 items, {large:.0f} ms at 20,000 ({rate:,.0f} items/s): "
           f"ratio {large / small:.2f} (target 1.8 to 2.2)")
+for bench in ("BM_HalvesScanPass", "BM_HalvesRemovalPass"):
+    for bits in (32, 64):
+        small, large = ms(f"{bench}/{bits}/10000"), ms(f"{bench}/{bits}/20000")
+        print(f"{bench} on a {bits}-bit machine: {small:.0f} ms at 10,000 items, {large:.0f} ms at 20,000: "
+              f"ratio {large / small:.2f} (target 1.8 to 2.2)")
+    both, one = ms(f"{bench}/64/20000"), ms(f"{bench}/32/20000")
+    print(f"{bench}, 20,000 items: both halves {both:.0f} ms, one {one:.0f} ms: ratio {both / one:.2f} (target at most 2.2)")
 run = subprocess.run(["build/linux/quellmar-cli", "--scan", "--machine", sys.argv[2], sys.argv[3]],
                      stdout=subprocess.DEVNULL)
 peak = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss / 1024
