@@ -55,6 +55,16 @@ public:
     // looked up at run time; where it is missing there is only one view and
     // RegDeleteKeyA stands in for it.
     virtual LONG RegDeleteKeyExA(HKEY key, const char* subKey, REGSAM desired, DWORD reserved) = 0;
+    // The UTF-16 calls, for names that the code page cannot hold: a backup
+    // keeps keys and values exactly. Sizes of names are in characters.
+    virtual LONG RegOpenKeyExW(HKEY key, const WCHAR* subKey, DWORD options, REGSAM desired, HKEY* result) = 0;
+    virtual LONG RegCreateKeyExW(HKEY key, const WCHAR* subKey, DWORD reserved, WCHAR* keyClass, DWORD options,
+                                 REGSAM desired, const void* securityAttributes, HKEY* result,
+                                 DWORD* disposition) = 0;
+    virtual LONG RegEnumKeyExW(HKEY key, DWORD index, WCHAR* name, DWORD* nameSize, DWORD* reserved,
+                               WCHAR* keyClass, DWORD* classSize, FILETIME* lastWriteTime) = 0;
+    virtual LONG RegEnumValueW(HKEY key, DWORD index, WCHAR* valueName, DWORD* valueNameSize, DWORD* reserved,
+                               DWORD* type, BYTE* data, DWORD* dataSize) = 0;
     // ntdll: with kKeyNameInformation, the key's full kernel name
     // (KEY_NAME_INFORMATION: a ULONG byte count, then UTF-16 without a
     // terminator): two handles to one key give the same name, whatever view
@@ -93,6 +103,21 @@ public:
     virtual BOOL MoveFileA(const char* existing, const char* newName) = 0;
     virtual BOOL MoveFileExA(const char* existing, const char* newName, DWORD flags) = 0;
     virtual DWORD GetShortPathNameA(const char* longPath, char* shortPath, DWORD size) = 0;
+    // The full path as Windows resolves it (".", "..", repeated separators,
+    // trailing dots and blanks), whether or not it exists; filePart may be null.
+    virtual DWORD GetFullPathNameA(const char* fileName, DWORD bufferLength, char* buffer, char** filePart) = 0;
+    // Every 8.3 name of an existing path replaced by its long name.
+    virtual DWORD GetLongPathNameA(const char* shortPath, char* longPath, DWORD size) = 0;
+    virtual BOOL CopyFileA(const char* existing, const char* newName, BOOL failIfExists) = 0;
+    virtual BOOL GetFileTime(HANDLE file, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite) = 0;
+    virtual BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess,
+                             const FILETIME* lastWrite) = 0;
+    // A special folder by its CSIDL (shell32, looked up at run time; from
+    // shfolder.dll where shell32 lacks it). path: MAX_PATH characters.
+    virtual HRESULT SHGetFolderPathA(HWND owner, int folder, HANDLE token, DWORD flags, char* path) = 0;
+    // Whether Windows File Protection guards the file (sfc, looked up at run
+    // time; FALSE where the system has none).
+    virtual BOOL SfcIsFileProtected(HANDLE rpc, const WCHAR* fileName) = 0;
     virtual UINT GetWindowsDirectoryA(char* buffer, UINT size) = 0;
     virtual UINT GetSystemDirectoryA(char* buffer, UINT size) = 0;
     virtual DWORD GetTempPathA(DWORD size, char* buffer) = 0;
@@ -142,6 +167,11 @@ public:
     virtual UINT WinExec(const char* commandLine, UINT show) = 0;
     // The pseudo handle of the calling process ((HANDLE)-1); never closed.
     virtual HANDLE GetCurrentProcess() = 0;
+    virtual DWORD GetCurrentProcessId() = 0;
+    // ntdll: with kProcessBreakOnTermination, whether the process is one
+    // that Windows cannot go on without (a ULONG, 1 for critical).
+    virtual NTSTATUS NtQueryInformationProcess(HANDLE process, int informationClass, void* information,
+                                               ULONG length, ULONG* returnLength) = 0;
     // The full path of the process's executable, with only
     // PROCESS_QUERY_LIMITED_INFORMATION (Windows Vista and later; looked up
     // at run time). size: the buffer's size in, the length out.

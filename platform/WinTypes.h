@@ -265,6 +265,15 @@ inline constexpr DWORD GENERIC_READ = 0x80000000u;
 #ifndef GENERIC_WRITE
 inline constexpr DWORD GENERIC_WRITE = 0x40000000u;
 #endif
+#ifndef FILE_WRITE_ATTRIBUTES
+inline constexpr DWORD FILE_WRITE_ATTRIBUTES = 0x0100;
+#endif
+#ifndef FILE_READ_ATTRIBUTES
+inline constexpr DWORD FILE_READ_ATTRIBUTES = 0x0080;
+#endif
+#ifndef FILE_FLAG_BACKUP_SEMANTICS
+inline constexpr DWORD FILE_FLAG_BACKUP_SEMANTICS = 0x02000000;  // opens a folder, to read or set its times
+#endif
 #ifndef FILE_APPEND_DATA
 inline constexpr DWORD FILE_APPEND_DATA = 0x0004;
 #endif
@@ -404,6 +413,9 @@ inline constexpr WORD PROCESSOR_ARCHITECTURE_AMD64 = 9;
 #ifndef PROCESSOR_ARCHITECTURE_ARM64
 inline constexpr WORD PROCESSOR_ARCHITECTURE_ARM64 = 12;
 #endif
+// NtQueryInformationProcess: whether Windows ends itself when the process ends
+// (a critical process), as a ULONG.
+inline constexpr int kProcessBreakOnTermination = 29;
 // NtQueryKey: the information class that gives a key's full name, and its results.
 inline constexpr int kKeyNameInformation = 3;
 inline constexpr NTSTATUS kStatusSuccess = 0;
@@ -430,6 +442,47 @@ inline constexpr UINT SW_SHOWNORMAL = 1;
 #endif
 #ifndef SW_SHOW
 inline constexpr UINT SW_SHOW = 5;
+#endif
+
+// ---- Shell folders (shlobj.h) ----
+#ifndef CSIDL_DESKTOPDIRECTORY
+inline constexpr int CSIDL_DESKTOPDIRECTORY = 0x0010;
+#endif
+#ifndef CSIDL_COMMON_STARTMENU
+inline constexpr int CSIDL_COMMON_STARTMENU = 0x0016;
+#endif
+#ifndef CSIDL_COMMON_PROGRAMS
+inline constexpr int CSIDL_COMMON_PROGRAMS = 0x0017;
+#endif
+#ifndef CSIDL_COMMON_STARTUP
+inline constexpr int CSIDL_COMMON_STARTUP = 0x0018;
+#endif
+#ifndef CSIDL_COMMON_DESKTOPDIRECTORY
+inline constexpr int CSIDL_COMMON_DESKTOPDIRECTORY = 0x0019;
+#endif
+#ifndef CSIDL_APPDATA
+inline constexpr int CSIDL_APPDATA = 0x001A;
+#endif
+#ifndef CSIDL_LOCAL_APPDATA
+inline constexpr int CSIDL_LOCAL_APPDATA = 0x001C;
+#endif
+#ifndef CSIDL_COMMON_APPDATA
+inline constexpr int CSIDL_COMMON_APPDATA = 0x0023;
+#endif
+#ifndef CSIDL_PROFILE
+inline constexpr int CSIDL_PROFILE = 0x0028;
+#endif
+#ifndef CSIDL_COMMON_DOCUMENTS
+inline constexpr int CSIDL_COMMON_DOCUMENTS = 0x002E;
+#endif
+#ifndef SHGFP_TYPE_CURRENT
+inline constexpr DWORD SHGFP_TYPE_CURRENT = 0;
+#endif
+#ifndef S_OK
+inline constexpr HRESULT S_OK = 0;
+#endif
+#ifndef E_FAIL
+inline constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
 #endif
 
 // ---- Message boxes (winuser.h) ----

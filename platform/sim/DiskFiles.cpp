@@ -50,7 +50,23 @@ DWORD DiskStore::OpenFile(HANDLE handle, const std::string& path, DWORD access, 
     if (DWORD error = Locate(path, file)) return error;
     if (file.path.IsRoot()) return ERROR_ACCESS_DENIED;
     if (HasWildcard(file.path.parts.back())) return ERROR_INVALID_NAME;
-    if (file.IsDirectory()) return creation == CREATE_NEW ? ERROR_FILE_EXISTS : ERROR_ACCESS_DENIED;
+    if (file.IsDirectory()) {
+        // A folder opens only for its times and attributes.
+        if (creation != OPEN_EXISTING || (flagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS) == 0)
+            return creation == CREATE_NEW ? ERROR_FILE_EXISTS : ERROR_ACCESS_DENIED;
+        UniqueFd folder(::open(file.host.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!folder) return ErrorFromErrno(errno);
+        auto record = std::make_unique<OpenFileRecord>();
+        record->fd = std::move(folder);
+        record->id = file.id;
+        record->path = path;
+        record->share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        record->writeAttributes = (access & (GENERIC_WRITE | FILE_WRITE_ATTRIBUTES | kGenericAll)) != 0;
+        record->directory = true;
+        files_[handle] = std::move(record);
+        existed = true;
+        return 0;
+    }
     if (file.path.trailingSeparator) return ERROR_INVALID_NAME;
 
     const Rights rights = RightsOf(access);
@@ -101,6 +117,7 @@ DWORD DiskStore::OpenFile(HANDLE handle, const std::string& path, DWORD access, 
     record->write = rights.write;
     record->append = rights.append;
     record->remove = rights.remove;
+    record->writeAttributes = (access & (GENERIC_WRITE | FILE_WRITE_ATTRIBUTES | kGenericAll)) != 0;
     files_[handle] = std::move(record);
     return 0;
 }

@@ -32,7 +32,7 @@ std::optional<WIN32_FIND_DATAA> DiskStore::FindDataOf(const std::filesystem::pat
     if (name.size() >= MAX_PATH || !HostStat(host, info)) return std::nullopt;
     WIN32_FIND_DATAA data;
     data.dwFileAttributes = AttributesOf(IdOf(info), S_ISDIR(info.st_mode), IsHostReadOnly(info));
-    data.ftCreationTime = FileTimeOf(info.st_ctim);
+    data.ftCreationTime = CreationTimeOf(IdOf(info), info);
     data.ftLastAccessTime = FileTimeOf(info.st_atim);
     data.ftLastWriteTime = FileTimeOf(info.st_mtim);
     if (!S_ISDIR(info.st_mode)) {

@@ -19,6 +19,8 @@ struct OpenFileRecord {
     std::string path;  // as given to CreateFileA
     DWORD share = 0;
     bool read = false, write = false, append = false, remove = false;
+    bool writeAttributes = false;  // may set the times
+    bool directory = false;        // a folder opened for its times (FILE_FLAG_BACKUP_SEMANTICS)
 };
 
 inline FileId IdOf(const struct stat& info) {

@@ -130,6 +130,16 @@ public:
     // The path with every long name replaced by its alias; names that are
     // valid 8.3 names, ".", ".." and the drive stay as given.
     DWORD ShortPath(const std::string& path, std::string& shortPath);
+    // The path with every alias replaced by the long name it stands for; every
+    // name must exist.
+    DWORD LongPath(const std::string& path, std::string& longPath);
+    // CopyFileA: the contents, attributes and last write time; the new file's
+    // creation time is now.
+    DWORD CopyFile(const std::string& existing, const std::string& newName, bool failIfExists);
+    // The times of an open file or folder; SetTimes needs a handle opened
+    // with FILE_WRITE_ATTRIBUTES (or GENERIC_WRITE). Null entries are left.
+    DWORD GetTimes(HANDLE file, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite);
+    DWORD SetTimes(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess, const FILETIME* lastWrite);
     DWORD SetCurrentDirectory(const std::string& path);
     const std::string& CurrentDirectory() const { return currentDirectory_; }
     // One name of an SHFileOperationA FO_DELETE list: a file, a folder with
@@ -211,6 +221,10 @@ private:
     std::map<HANDLE, std::unique_ptr<OpenFileRecord>> files_;
     std::map<HANDLE, FindRecord> finds_;
     std::map<FileId, DWORD> extras_;  // hidden, system and archive, per file
+    // The host keeps no creation time that a program may set: the simulated
+    // one is kept here, taken from the last write time when first asked.
+    std::map<FileId, FILETIME> creationTimes_;
+    FILETIME CreationTimeOf(FileId id, const struct ::stat& info);
     std::map<FileId, FolderShortNames> shortNames_;
     std::vector<InUseMark> marks_;
 };

@@ -14,12 +14,14 @@ namespace qm::sim {
 #define QM_SIM_FAILABLE_CALLS(X)                                                                      \
     X(RegOpenKeyExA) X(RegCreateKeyExA) X(RegQueryValueExA) X(RegQueryValueExW) X(RegSetValueExA)      \
     X(RegSetValueExW) X(RegDeleteValueA) X(RegDeleteKeyA) X(RegEnumKeyExA) X(RegQueryInfoKeyA)         \
-    X(RegCloseKey) X(RegDeleteKeyExA) X(NtQueryKey)                                                    \
+    X(RegCloseKey) X(RegDeleteKeyExA) X(NtQueryKey) X(RegOpenKeyExW) X(RegCreateKeyExW) X(RegEnumKeyExW)  \
+    X(RegEnumValueW)                                                                                   \
     X(GetPrivateProfileStringA) X(WritePrivateProfileStringA)                                          \
     X(CreateFileA) X(ReadFile) X(WriteFile) X(SetFilePointer) X(GetFileSize) X(FindFirstFileA)         \
     X(FindNextFileA) X(FindClose) X(GetFileAttributesA) X(SetFileAttributesA) X(CreateDirectoryA)      \
     X(RemoveDirectoryA) X(DeleteFileA) X(MoveFileA) X(MoveFileExA) X(GetShortPathNameA)                \
-    X(GetCurrentDirectoryA) X(SetCurrentDirectoryA) X(SHFileOperationA)                                \
+    X(GetCurrentDirectoryA) X(SetCurrentDirectoryA) X(SHFileOperationA) X(GetFullPathNameA)            \
+    X(GetLongPathNameA) X(CopyFileA) X(GetFileTime) X(SetFileTime) X(SHGetFolderPathA)                 \
     X(GetWindowsDirectoryA) X(GetSystemDirectoryA) X(GetSystemWow64DirectoryA) X(GetTempPathA)         \
     X(GetModuleFileNameA) X(IsWow64Process)                                                            \
     X(GetUserNameA) X(GetEnvironmentVariableA) X(SetEnvironmentVariableA) X(GetVersionExA)             \

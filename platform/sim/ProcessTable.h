@@ -25,6 +25,7 @@ struct SimProcess {
     bool refuseOpen = false;       // OpenProcess fails with ERROR_ACCESS_DENIED
     bool refuseRead = false;       // OpenProcess for PSAPI's query and read access fails with ERROR_ACCESS_DENIED
     bool refuseTerminate = false;  // TerminateProcess fails with ERROR_ACCESS_DENIED
+    bool critical = false;         // Windows cannot go on without it (NtQueryInformationProcess says so)
 };
 
 // A process list frozen when the snapshot was taken, with its read position.

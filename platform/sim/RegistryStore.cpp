@@ -390,15 +390,19 @@ std::string RegistryStore::JoinPath(const std::string& base, std::string_view su
 
 LONG RegistryStore::Open(const Opened& base, std::string_view subKey, REGSAM desired, bool create, bool wow32,
                          Opened* result, bool* created) {
+    return Open(base, std::u16string_view(AnsiToUtf16(subKey)), desired, create, wow32, result, created);
+}
+
+LONG RegistryStore::Open(const Opened& base, std::u16string_view subKey, REGSAM desired, bool create, bool wow32,
+                         Opened* result, bool* created) {
     if (base.key->deleted) return ERROR_KEY_DELETED;
-    if (!subKey.empty() && subKey.front() == '\\') return ERROR_BAD_PATHNAME;
-    while (!subKey.empty() && subKey.back() == '\\') subKey.remove_suffix(1);
+    if (!subKey.empty() && subKey.front() == u'\\') return ERROR_BAD_PATHNAME;
+    while (!subKey.empty() && subKey.back() == u'\\') subKey.remove_suffix(1);
 
     // The names the caller means, then the ones of the key that the view
     // reaches by them.
     std::vector<std::u16string> logical = base.logical;
-    const std::u16string wide = AnsiToUtf16(subKey);
-    for (std::u16string_view rest = wide; !rest.empty();) {
+    for (std::u16string_view rest = subKey; !rest.empty();) {
         const size_t slash = rest.find(u'\\');
         const std::u16string_view name = rest.substr(0, slash);
         rest = slash == std::u16string_view::npos ? std::u16string_view() : rest.substr(slash + 1);
@@ -443,7 +447,7 @@ LONG RegistryStore::Open(const Opened& base, std::string_view subKey, REGSAM des
 
     result->key = key;
     result->granted = rights;
-    result->path = JoinPath(base.path, subKey);
+    result->path = JoinPath(base.path, Utf16ToAnsi(subKey));
     if (redirected) {
         result->path = base.rootName;
         for (const auto& name : physical) result->path += "\\" + Utf16ToAnsi(name);

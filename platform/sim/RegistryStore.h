@@ -132,6 +132,9 @@ public:
     // `created` tells whether the last key was new. Gives a Win32 error code.
     LONG Open(const Opened& base, std::string_view subKey, REGSAM desired, bool create, bool wow32,
               Opened* result, bool* created);
+    // The same with the sub-key's names in UTF-16 (the W calls).
+    LONG Open(const Opened& base, std::u16string_view subKey, REGSAM desired, bool create, bool wow32,
+              Opened* result, bool* created);
     void Issue(HKEY handle, Opened opened);
     // Releases a handle this store issued; false when it is not one of its own.
     bool CloseHandle(HANDLE handle);

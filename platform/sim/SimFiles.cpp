@@ -199,6 +199,52 @@ DWORD SimPlatform::GetShortPathNameA(const char* longPath, char* shortPath, DWOR
     return CopyOut(result, shortPath, size);
 }
 
+DWORD SimPlatform::GetLongPathNameA(const char* shortPath, char* longPath, DWORD size) {
+    if (shortPath == nullptr) return Fail(ERROR_INVALID_PARAMETER, DWORD{0});
+    if (auto error = Injected(FailableCall::GetLongPathNameA, shortPath)) return Fail(*error, DWORD{0});
+    std::string result;
+    if (DWORD error = disk_.LongPath(shortPath, result)) return Fail(error, DWORD{0});
+    return CopyOut(result, longPath, size);
+}
+
+DWORD SimPlatform::GetFullPathNameA(const char* fileName, DWORD bufferLength, char* buffer, char** filePart) {
+    if (fileName == nullptr) return Fail(ERROR_INVALID_PARAMETER, DWORD{0});
+    if (auto error = Injected(FailableCall::GetFullPathNameA, fileName)) return Fail(*error, DWORD{0});
+    WindowsPath path;
+    if (DWORD error = ParseWindowsPath(fileName, disk_.CurrentDirectory(), path)) return Fail(error, DWORD{0});
+    // A trailing separator stays, as the text asked for a folder.
+    std::string full = path.Text();
+    if (path.trailingSeparator && !path.IsRoot()) full += '\\';
+    const DWORD length = CopyOut(full, buffer, bufferLength);
+    if (filePart != nullptr && buffer != nullptr && length < bufferLength) {
+        const std::size_t slash = full.find_last_of('\\');
+        *filePart = slash + 1 < full.size() ? buffer + slash + 1 : nullptr;
+    }
+    return length;
+}
+
+BOOL SimPlatform::CopyFileA(const char* existing, const char* newName, BOOL failIfExists) {
+    if (existing == nullptr || newName == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    if (auto error = Injected(FailableCall::CopyFileA, existing)) return Fail(*error, FALSE);
+    if (DWORD error = disk_.CopyFile(existing, newName, failIfExists != FALSE)) return Fail(error, FALSE);
+    return TRUE;
+}
+
+BOOL SimPlatform::GetFileTime(HANDLE file, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite) {
+    const std::string* path = disk_.OpenedAs(file);
+    if (auto error = Injected(FailableCall::GetFileTime, path ? *path : std::string())) return Fail(*error, FALSE);
+    if (DWORD error = disk_.GetTimes(file, creation, lastAccess, lastWrite)) return Fail(error, FALSE);
+    return TRUE;
+}
+
+BOOL SimPlatform::SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess,
+                              const FILETIME* lastWrite) {
+    const std::string* path = disk_.OpenedAs(file);
+    if (auto error = Injected(FailableCall::SetFileTime, path ? *path : std::string())) return Fail(*error, FALSE);
+    if (DWORD error = disk_.SetTimes(file, creation, lastAccess, lastWrite)) return Fail(error, FALSE);
+    return TRUE;
+}
+
 DWORD SimPlatform::GetCurrentDirectoryA(DWORD size, char* buffer) {
     if (auto error = Injected(FailableCall::GetCurrentDirectoryA, "")) return Fail(*error, DWORD{0});
     return CopyOut(disk_.CurrentDirectory(), buffer, size);

@@ -73,6 +73,10 @@ public:
     LONG RegQueryInfoKeyA(HKEY key, char* keyClass, DWORD* classSize, DWORD* reserved, DWORD* subKeys, DWORD* maxSubKeyLen, DWORD* maxClassLen, DWORD* values, DWORD* maxValueNameLen, DWORD* maxValueLen, DWORD* securityDescriptorSize, FILETIME* lastWriteTime) override;
     LONG RegCloseKey(HKEY key) override;
     LONG RegDeleteKeyExA(HKEY key, const char* subKey, REGSAM desired, DWORD reserved) override;
+    LONG RegOpenKeyExW(HKEY key, const WCHAR* subKey, DWORD options, REGSAM desired, HKEY* result) override;
+    LONG RegCreateKeyExW(HKEY key, const WCHAR* subKey, DWORD reserved, WCHAR* keyClass, DWORD options, REGSAM desired, const void* securityAttributes, HKEY* result, DWORD* disposition) override;
+    LONG RegEnumKeyExW(HKEY key, DWORD index, WCHAR* name, DWORD* nameSize, DWORD* reserved, WCHAR* keyClass, DWORD* classSize, FILETIME* lastWriteTime) override;
+    LONG RegEnumValueW(HKEY key, DWORD index, WCHAR* valueName, DWORD* valueNameSize, DWORD* reserved, DWORD* type, BYTE* data, DWORD* dataSize) override;
     // Answers kKeyNameInformation only (kStatusNotImplemented for the rest).
     NTSTATUS NtQueryKey(HKEY key, int informationClass, void* information, ULONG length, ULONG* resultLength) override;
     DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* defaultText, char* buffer, DWORD size, const char* fileName) override;
@@ -94,6 +98,16 @@ public:
     BOOL MoveFileA(const char* existing, const char* newName) override;
     BOOL MoveFileExA(const char* existing, const char* newName, DWORD flags) override;
     DWORD GetShortPathNameA(const char* longPath, char* shortPath, DWORD size) override;
+    DWORD GetFullPathNameA(const char* fileName, DWORD bufferLength, char* buffer, char** filePart) override;
+    DWORD GetLongPathNameA(const char* shortPath, char* longPath, DWORD size) override;
+    BOOL CopyFileA(const char* existing, const char* newName, BOOL failIfExists) override;
+    BOOL GetFileTime(HANDLE file, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite) override;
+    BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess, const FILETIME* lastWrite) override;
+    // The common and the user's folders from the Shell Folders values of
+    // the registry, the profile from USERPROFILE; E_FAIL for any other.
+    HRESULT SHGetFolderPathA(HWND owner, int folder, HANDLE token, DWORD flags, char* path) override;
+    // Whether the file is one of settings().protectedFiles.
+    BOOL SfcIsFileProtected(HANDLE rpc, const WCHAR* fileName) override;
     UINT GetWindowsDirectoryA(char* buffer, UINT size) override;
     UINT GetSystemDirectoryA(char* buffer, UINT size) override;
     DWORD GetTempPathA(DWORD size, char* buffer) override;
@@ -122,6 +136,9 @@ public:
     BOOL TerminateProcess(HANDLE process, UINT exitCode) override;
     UINT WinExec(const char* commandLine, UINT show) override;
     HANDLE GetCurrentProcess() override;
+    DWORD GetCurrentProcessId() override;
+    // kProcessBreakOnTermination only: the process's `critical` flag.
+    NTSTATUS NtQueryInformationProcess(HANDLE process, int informationClass, void* information, ULONG length, ULONG* returnLength) override;
     BOOL QueryFullProcessImageNameA(HANDLE process, DWORD flags, char* name, DWORD* size) override;
     // A program of the machine's regsvr32 (either system folder's) runs at
     // once, as that bitness of regsvr32 would; any other program runs as
@@ -176,6 +193,9 @@ private:
     // The registry view an open below `base` with this access mask reaches.
     bool InWow32View(const RegistryStore::Opened& base, REGSAM desired) const;
     bool ValidViewFlags(REGSAM desired) const;
+    // RegOpenKeyEx and RegCreateKeyEx, either width.
+    LONG OpenRegistryKey(FailableCall call, HKEY key, std::u16string_view sub, REGSAM desired, bool create,
+                         HKEY* result, DWORD* disposition);
     bool CanReadModules(const SimProcess& target) const;
     // What regsvr32 of that bitness does with its command line: its exit code.
     DWORD RunRegsvr32(int bits, const std::string& commandLine);

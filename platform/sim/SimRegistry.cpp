@@ -69,45 +69,23 @@ void CopyName(const std::string& text, char* buffer) {
 
 }  // namespace
 
-LONG SimPlatform::RegOpenKeyExA(HKEY key, const char* subKey, DWORD /*options*/, REGSAM desired,
-                                HKEY* result) {
-    const std::string sub = subKey ? subKey : "";
+LONG SimPlatform::OpenRegistryKey(FailableCall call, HKEY key, std::u16string_view sub, REGSAM desired,
+                                  bool create, HKEY* result, DWORD* disposition) {
     auto base = registry_.Find(key);
-    if (auto error = Injected(FailableCall::RegOpenKeyExA, base ? RegistryStore::JoinPath(base->path, sub) : sub)) {
+    if (auto error = Injected(call, base ? RegistryStore::JoinPath(base->path, Utf16ToAnsi(sub)) : Utf16ToAnsi(sub))) {
         if (result) *result = 0;
         return static_cast<LONG>(*error);
     }
     if (!result || !ValidViewFlags(desired)) return ERROR_INVALID_PARAMETER;
     if (!base) return ERROR_INVALID_HANDLE;
     // A predefined key with no sub-key opens as itself.
-    if (base->predefined && sub.empty()) {
+    if (!create && base->predefined && sub.empty()) {
         *result = key;
         return ERROR_SUCCESS;
     }
     RegistryStore::Opened opened;
-    if (LONG error = registry_.Open(*base, sub, desired, false, InWow32View(*base, desired), &opened, nullptr)) {
-        *result = 0;
-        return error;
-    }
-    *result = NewHandle();
-    registry_.Issue(*result, std::move(opened));
-    return ERROR_SUCCESS;
-}
-
-LONG SimPlatform::RegCreateKeyExA(HKEY key, const char* subKey, DWORD /*reserved*/, char* /*keyClass*/,
-                                  DWORD /*options*/, REGSAM desired, const void* /*securityAttributes*/,
-                                  HKEY* result, DWORD* disposition) {
-    const std::string sub = subKey ? subKey : "";
-    auto base = registry_.Find(key);
-    if (auto error = Injected(FailableCall::RegCreateKeyExA, base ? RegistryStore::JoinPath(base->path, sub) : sub)) {
-        if (result) *result = 0;
-        return static_cast<LONG>(*error);
-    }
-    if (!result || !ValidViewFlags(desired)) return ERROR_INVALID_PARAMETER;
-    if (!base) return ERROR_INVALID_HANDLE;
-    RegistryStore::Opened opened;
     bool created = false;
-    if (LONG error = registry_.Open(*base, sub, desired, true, InWow32View(*base, desired), &opened, &created)) {
+    if (LONG error = registry_.Open(*base, sub, desired, create, InWow32View(*base, desired), &opened, &created)) {
         *result = 0;
         return error;
     }
@@ -115,6 +93,26 @@ LONG SimPlatform::RegCreateKeyExA(HKEY key, const char* subKey, DWORD /*reserved
     registry_.Issue(*result, std::move(opened));
     if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
     return ERROR_SUCCESS;
+}
+
+LONG SimPlatform::RegOpenKeyExA(HKEY key, const char* subKey, DWORD /*options*/, REGSAM desired, HKEY* result) {
+    return OpenRegistryKey(FailableCall::RegOpenKeyExA, key, NameOf(subKey), desired, false, result, nullptr);
+}
+
+LONG SimPlatform::RegOpenKeyExW(HKEY key, const WCHAR* subKey, DWORD /*options*/, REGSAM desired, HKEY* result) {
+    return OpenRegistryKey(FailableCall::RegOpenKeyExW, key, NameOf(subKey), desired, false, result, nullptr);
+}
+
+LONG SimPlatform::RegCreateKeyExA(HKEY key, const char* subKey, DWORD /*reserved*/, char* /*keyClass*/,
+                                  DWORD /*options*/, REGSAM desired, const void* /*securityAttributes*/,
+                                  HKEY* result, DWORD* disposition) {
+    return OpenRegistryKey(FailableCall::RegCreateKeyExA, key, NameOf(subKey), desired, true, result, disposition);
+}
+
+LONG SimPlatform::RegCreateKeyExW(HKEY key, const WCHAR* subKey, DWORD /*reserved*/, WCHAR* /*keyClass*/,
+                                  DWORD /*options*/, REGSAM desired, const void* /*securityAttributes*/,
+                                  HKEY* result, DWORD* disposition) {
+    return OpenRegistryKey(FailableCall::RegCreateKeyExW, key, NameOf(subKey), desired, true, result, disposition);
 }
 
 LONG SimPlatform::RegQueryValueExA(HKEY key, const char* valueName, DWORD* reserved, DWORD* type,
@@ -240,26 +238,74 @@ bool SimPlatform::ValidViewFlags(REGSAM desired) const {
                                                (KEY_WOW64_32KEY | KEY_WOW64_64KEY);
 }
 
-LONG SimPlatform::RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* reserved,
-                                char* keyClass, DWORD* classSize, FILETIME* lastWriteTime) {
-    auto opened = registry_.Find(key);
-    if (auto error = Injected(FailableCall::RegEnumKeyExA, opened ? opened->path : "")) return static_cast<LONG>(*error);
+namespace {
+
+// What RegEnumKeyEx gives for the sub-key at an index, whatever the call's
+// character width: the checks, then the key.
+LONG EnumeratedSubKey(const std::optional<RegistryStore::Opened>& opened, DWORD index, const void* name,
+                      const DWORD* nameSize, const DWORD* reserved, const RegKey*& sub) {
     if (!name || !nameSize || reserved) return ERROR_INVALID_PARAMETER;
     if (!opened) return ERROR_INVALID_HANDLE;
     if (opened->key->deleted) return ERROR_KEY_DELETED;
     if ((opened->granted & KEY_ENUMERATE_SUB_KEYS) == 0) return ERROR_ACCESS_DENIED;
     const auto& subKeys = opened->key->subKeys;
     if (index >= subKeys.size()) return ERROR_NO_MORE_ITEMS;
-    const RegKey& sub = *subKeys[index];
-    const std::string text = Utf16ToAnsi(sub.name);
+    sub = subKeys[index].get();
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+LONG SimPlatform::RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* reserved,
+                                char* keyClass, DWORD* classSize, FILETIME* lastWriteTime) {
+    auto opened = registry_.Find(key);
+    if (auto error = Injected(FailableCall::RegEnumKeyExA, opened ? opened->path : "")) return static_cast<LONG>(*error);
+    const RegKey* sub = nullptr;
+    if (LONG error = EnumeratedSubKey(opened, index, name, nameSize, reserved, sub)) return error;
+    const std::string text = Utf16ToAnsi(sub->name);
     // The size counts the terminator going in and leaves it out coming back.
     if (text.size() >= *nameSize) return ERROR_MORE_DATA;
     CopyName(text, name);
     *nameSize = static_cast<DWORD>(text.size());
     if (keyClass && classSize && *classSize > 0) keyClass[0] = '\0';
     if (classSize) *classSize = 0;
-    if (lastWriteTime) *lastWriteTime = sub.lastWrite;
+    if (lastWriteTime) *lastWriteTime = sub->lastWrite;
     return ERROR_SUCCESS;
+}
+
+LONG SimPlatform::RegEnumKeyExW(HKEY key, DWORD index, WCHAR* name, DWORD* nameSize, DWORD* reserved,
+                                WCHAR* keyClass, DWORD* classSize, FILETIME* lastWriteTime) {
+    auto opened = registry_.Find(key);
+    if (auto error = Injected(FailableCall::RegEnumKeyExW, opened ? opened->path : "")) return static_cast<LONG>(*error);
+    const RegKey* sub = nullptr;
+    if (LONG error = EnumeratedSubKey(opened, index, name, nameSize, reserved, sub)) return error;
+    if (sub->name.size() >= *nameSize) return ERROR_MORE_DATA;
+    std::copy(sub->name.begin(), sub->name.end(), name);
+    name[sub->name.size()] = u'\0';
+    *nameSize = static_cast<DWORD>(sub->name.size());
+    if (keyClass && classSize && *classSize > 0) keyClass[0] = u'\0';
+    if (classSize) *classSize = 0;
+    if (lastWriteTime) *lastWriteTime = sub->lastWrite;
+    return ERROR_SUCCESS;
+}
+
+LONG SimPlatform::RegEnumValueW(HKEY key, DWORD index, WCHAR* valueName, DWORD* valueNameSize, DWORD* reserved,
+                                DWORD* type, BYTE* data, DWORD* dataSize) {
+    auto opened = registry_.Find(key);
+    if (auto error = Injected(FailableCall::RegEnumValueW, opened ? opened->path : "")) return static_cast<LONG>(*error);
+    if (!valueName || !valueNameSize || reserved || (data && !dataSize)) return ERROR_INVALID_PARAMETER;
+    if (!opened) return ERROR_INVALID_HANDLE;
+    if (opened->key->deleted) return ERROR_KEY_DELETED;
+    if ((opened->granted & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
+    const auto& values = opened->key->values;
+    if (index >= values.size()) return ERROR_NO_MORE_ITEMS;
+    const auto& [name, value] = values[index];
+    if (name.size() >= *valueNameSize) return ERROR_MORE_DATA;
+    std::copy(name.begin(), name.end(), valueName);
+    valueName[name.size()] = u'\0';
+    *valueNameSize = static_cast<DWORD>(name.size());
+    // The data as stored: string types in UTF-16.
+    return CopyOut(value.data, value.type, false, type, data, dataSize);
 }
 
 LONG SimPlatform::RegQueryInfoKeyA(HKEY key, char* keyClass, DWORD* classSize, DWORD* reserved,

@@ -36,6 +36,10 @@ struct SimSettings {
     int programBits = 32;
     std::string systemWow64Directory;  // GetSystemWow64DirectoryA on a 64-bit machine
     std::string commandLine;           // GetCommandLineA; empty: the program's path in quotes
+    DWORD programProcessId = 0x6F4;    // GetCurrentProcessId
+
+    // The files Windows File Protection guards (full paths, any case).
+    std::vector<std::string> protectedFiles;
 
     // What a program started with CreateProcessA does, given its image path
     // and command line: the exit code when it runs to its end at once, or

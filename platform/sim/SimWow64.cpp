@@ -40,6 +40,25 @@ const char* SimPlatform::GetCommandLineA() {
 
 HANDLE SimPlatform::GetCurrentProcess() { return kInvalidHandle; }  // (HANDLE)-1, as on Windows
 
+DWORD SimPlatform::GetCurrentProcessId() { return settings_.programProcessId; }
+
+NTSTATUS SimPlatform::NtQueryInformationProcess(HANDLE process, int informationClass, void* information,
+                                                ULONG length, ULONG* returnLength) {
+    if (informationClass != kProcessBreakOnTermination) return kStatusNotImplemented;
+    if (returnLength != nullptr) *returnLength = sizeof(ULONG);
+    if (length < sizeof(ULONG) || information == nullptr) return kStatusBufferTooSmall;
+    ULONG critical = 0;
+    if (process != GetCurrentProcess()) {
+        const ProcessHandleRecord* record = processes_.FindProcessHandle(process);
+        if (record == nullptr || record->thread) return kStatusInvalidHandle;
+        const SimProcess* target = processes_.Find(record->processId);
+        if (target == nullptr) return kStatusInvalidHandle;
+        critical = target->critical ? 1 : 0;
+    }
+    std::memcpy(information, &critical, sizeof critical);
+    return kStatusSuccess;
+}
+
 BOOL SimPlatform::QueryFullProcessImageNameA(HANDLE process, DWORD /*flags*/, char* name, DWORD* size) {
     if (auto error = Injected(FailableCall::QueryFullProcessImageNameA, "")) return Fail(*error, FALSE);
     // Windows Vista and later.

@@ -47,6 +47,25 @@ void WriteFileIfMissing(SimPlatform& machine, const std::string& path, const std
 
 }  // namespace
 
+void StartSystemProcesses(SimPlatform& machine) {
+    const std::string system = WithoutBackslash(machine.settings().systemDirectory);
+    const bool windows7 = machine.settings().majorVersion >= 6;
+    struct Program {
+        std::string path;
+        bool critical;
+    };
+    std::vector<Program> programs = {{system + "\\smss.exe", true},     {system + "\\csrss.exe", true},
+                                     {system + "\\winlogon.exe", true}, {system + "\\services.exe", true},
+                                     {system + "\\lsass.exe", true},    {system + "\\svchost.exe", false},
+                                     {system + "\\svchost.exe", false}};
+    if (windows7) programs.push_back({system + "\\wininit.exe", true});
+    programs.push_back({WithoutBackslash(machine.settings().windowsDirectory) + "\\explorer.exe", false});
+    for (const Program& program : programs) {
+        const DWORD id = machine.StartProcess(program.path);
+        machine.processes().Find(id)->critical = program.critical;
+    }
+}
+
 void InstallStandardMachine(SimPlatform& machine) {
     const SimSettings& s = machine.settings();
     const bool windows7 = s.platformId == VER_PLATFORM_WIN32_NT && s.majorVersion >= 6;
@@ -84,14 +103,48 @@ void InstallStandardMachine(SimPlatform& machine) {
         {"Templates", shell + "\\Templates"},
     };
 
+    // The folders all users share.
+    const std::string allUsers = windows7 ? drive + "\\ProgramData" : drive + "\\Documents and Settings\\All Users";
+    const std::string commonStartMenu =
+        windows7 ? allUsers + "\\Microsoft\\Windows\\Start Menu" : allUsers + "\\Start Menu";
+    const std::string publicFolder = windows7 ? drive + "\\Users\\Public" : allUsers;
+    const std::vector<std::pair<const char*, std::string>> commonFolders = {
+        {"Common AppData", windows7 ? allUsers : allUsers + "\\Application Data"},
+        {"Common Desktop", publicFolder + "\\Desktop"},
+        {"Common Documents", publicFolder + (windows7 ? "\\Documents" : "\\Documents")},
+        {"Common Start Menu", commonStartMenu},
+        {"Common Programs", commonStartMenu + "\\Programs"},
+        {"Common Startup", commonStartMenu + "\\Programs\\Startup"},
+    };
+    const char* kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
     for (const std::string& folder :
          {windows, system, WithoutBackslash(s.tempPath), programFiles, commonFiles, program})
         CreateFolder(machine, folder);
     for (const auto& [name, folder] : shellFolders) {
         CreateFolder(machine, folder);
-        SetString(machine, HKCU, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", name,
-                  folder);
+        SetString(machine, HKCU, kShellFolders, name, folder);
     }
+    const std::string localAppData = windows7 ? local : local + "\\Application Data";
+    CreateFolder(machine, localAppData);
+    SetString(machine, HKCU, kShellFolders, "Local AppData", localAppData);
+    for (const auto& [name, folder] : commonFolders) {
+        CreateFolder(machine, folder);
+        SetString(machine, HKLM, kShellFolders, name, folder);
+    }
+    // What Windows File Protection guards, and the images of the processes
+    // Windows cannot go on without: files that exist on any Windows.
+    for (const std::string& folder : x64 ? std::vector<std::string>{system, WithoutBackslash(s.systemWow64Directory)}
+                                         : std::vector<std::string>{system}) {
+        for (const char* name : {"kernel32.dll", "ntdll.dll", "user32.dll", "shell32.dll", "smss.exe", "csrss.exe",
+                                 "winlogon.exe", "services.exe", "lsass.exe", "svchost.exe", "regedit.exe"}) {
+            const std::string path = folder + "\\" + name;
+            WriteFileIfMissing(machine, path, "MZ");
+            machine.settings().protectedFiles.push_back(path);
+        }
+    }
+    WriteFileIfMissing(machine, windows + "\\explorer.exe", "MZ");
+    machine.settings().protectedFiles.push_back(windows + "\\explorer.exe");
     // Both registry views of a 64-bit machine hold these, each with its own
     // Program Files.
     const char* kCurrentVersion = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";

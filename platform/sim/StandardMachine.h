@@ -14,4 +14,8 @@ namespace qm::sim {
 // Windows folder, the user name ...). Existing files and values are kept.
 void InstallStandardMachine(SimPlatform& machine);
 
+// Starts the processes every Windows runs (session manager, logon, services,
+// svchost, the shell), those Windows marks critical with their flag.
+void StartSystemProcesses(SimPlatform& machine);
+
 }  // namespace qm::sim

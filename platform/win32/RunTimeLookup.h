@@ -15,4 +15,13 @@ Function Lookup(const char* module, const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(loaded, name)));
 }
 
+// The same for a module that may not be loaded yet (sfc.dll, shfolder.dll):
+// loaded on first use and kept for the life of the process.
+template <typename Function>
+Function LookupLoading(const char* module, const char* name) {
+    const ::HMODULE loaded = ::LoadLibraryA(module);
+    if (loaded == nullptr) return nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(loaded, name)));
+}
+
 }  // namespace qm::win32

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <utility>
+
 #include "platform/win32/Win32Platform.h"
 
 namespace qm::win32 {
@@ -103,6 +105,37 @@ BOOL Win32Platform::MoveFileExA(const char* existing, const char* newName, DWORD
 
 DWORD Win32Platform::GetShortPathNameA(const char* longPath, char* shortPath, DWORD size) {
     return ::GetShortPathNameA(longPath, shortPath, size);
+}
+
+DWORD Win32Platform::GetFullPathNameA(const char* fileName, DWORD bufferLength, char* buffer, char** filePart) {
+    return ::GetFullPathNameA(fileName, bufferLength, buffer, filePart);
+}
+
+DWORD Win32Platform::GetLongPathNameA(const char* shortPath, char* longPath, DWORD size) {
+    return ::GetLongPathNameA(shortPath, longPath, size);
+}
+
+BOOL Win32Platform::CopyFileA(const char* existing, const char* newName, BOOL failIfExists) {
+    return ::CopyFileA(existing, newName, failIfExists);
+}
+
+BOOL Win32Platform::GetFileTime(HANDLE file, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite) {
+    ::FILETIME times[3] = {};
+    if (!::GetFileTime(reinterpret_cast<::HANDLE>(file), &times[0], &times[1], &times[2])) return FALSE;
+    for (auto [ours, real] : {std::pair{creation, &times[0]}, std::pair{lastAccess, &times[1]},
+                              std::pair{lastWrite, &times[2]}})
+        if (ours != nullptr) *ours = {real->dwLowDateTime, real->dwHighDateTime};
+    return TRUE;
+}
+
+BOOL Win32Platform::SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess,
+                                const FILETIME* lastWrite) {
+    ::FILETIME times[3] = {};
+    const FILETIME* ours[3] = {creation, lastAccess, lastWrite};
+    for (int i = 0; i < 3; ++i)
+        if (ours[i] != nullptr) times[i] = {ours[i]->dwLowDateTime, ours[i]->dwHighDateTime};
+    return ::SetFileTime(reinterpret_cast<::HANDLE>(file), creation ? &times[0] : nullptr,
+                         lastAccess ? &times[1] : nullptr, lastWrite ? &times[2] : nullptr);
 }
 
 DWORD Win32Platform::GetCurrentDirectoryA(DWORD size, char* buffer) { return ::GetCurrentDirectoryA(size, buffer); }

@@ -26,6 +26,10 @@ public:
     LONG RegCloseKey(HKEY key) override;
     LONG RegDeleteKeyExA(HKEY key, const char* subKey, REGSAM desired, DWORD reserved) override;
     NTSTATUS NtQueryKey(HKEY key, int informationClass, void* information, ULONG length, ULONG* resultLength) override;
+    LONG RegOpenKeyExW(HKEY key, const WCHAR* subKey, DWORD options, REGSAM desired, HKEY* result) override;
+    LONG RegCreateKeyExW(HKEY key, const WCHAR* subKey, DWORD reserved, WCHAR* keyClass, DWORD options, REGSAM desired, const void* securityAttributes, HKEY* result, DWORD* disposition) override;
+    LONG RegEnumKeyExW(HKEY key, DWORD index, WCHAR* name, DWORD* nameSize, DWORD* reserved, WCHAR* keyClass, DWORD* classSize, FILETIME* lastWriteTime) override;
+    LONG RegEnumValueW(HKEY key, DWORD index, WCHAR* valueName, DWORD* valueNameSize, DWORD* reserved, DWORD* type, BYTE* data, DWORD* dataSize) override;
     DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* defaultText, char* buffer, DWORD size, const char* fileName) override;
     BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* text, const char* fileName) override;
     HANDLE CreateFileA(const char* fileName, DWORD access, DWORD shareMode, const void* securityAttributes, DWORD creation, DWORD flags, HANDLE templateFile) override;
@@ -45,6 +49,13 @@ public:
     BOOL MoveFileA(const char* existing, const char* newName) override;
     BOOL MoveFileExA(const char* existing, const char* newName, DWORD flags) override;
     DWORD GetShortPathNameA(const char* longPath, char* shortPath, DWORD size) override;
+    DWORD GetFullPathNameA(const char* fileName, DWORD bufferLength, char* buffer, char** filePart) override;
+    DWORD GetLongPathNameA(const char* shortPath, char* longPath, DWORD size) override;
+    BOOL CopyFileA(const char* existing, const char* newName, BOOL failIfExists) override;
+    BOOL GetFileTime(HANDLE file, FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite) override;
+    BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess, const FILETIME* lastWrite) override;
+    HRESULT SHGetFolderPathA(HWND owner, int folder, HANDLE token, DWORD flags, char* path) override;
+    BOOL SfcIsFileProtected(HANDLE rpc, const WCHAR* fileName) override;
     UINT GetWindowsDirectoryA(char* buffer, UINT size) override;
     UINT GetSystemDirectoryA(char* buffer, UINT size) override;
     DWORD GetTempPathA(DWORD size, char* buffer) override;
@@ -73,6 +84,8 @@ public:
     BOOL TerminateProcess(HANDLE process, UINT exitCode) override;
     UINT WinExec(const char* commandLine, UINT show) override;
     HANDLE GetCurrentProcess() override;
+    DWORD GetCurrentProcessId() override;
+    NTSTATUS NtQueryInformationProcess(HANDLE process, int informationClass, void* information, ULONG length, ULONG* returnLength) override;
     BOOL QueryFullProcessImageNameA(HANDLE process, DWORD flags, char* name, DWORD* size) override;
     BOOL CreateProcessA(const char* applicationName, char* commandLine, const void* processAttributes, const void* threadAttributes, BOOL inheritHandles, DWORD creationFlags, const void* environment, const char* currentDirectory, STARTUPINFOA* startupInfo, PROCESS_INFORMATION* processInformation) override;
     DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) override;

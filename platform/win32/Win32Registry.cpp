@@ -117,6 +117,41 @@ LONG Win32Platform::RegQueryInfoKeyA(HKEY key, char* keyClass, DWORD* classSize,
 
 LONG Win32Platform::RegCloseKey(HKEY key) { return ::RegCloseKey(Real(key)); }
 
+LONG Win32Platform::RegOpenKeyExW(HKEY key, const WCHAR* subKey, DWORD options, REGSAM desired, HKEY* result) {
+    ::HKEY opened = result ? Real(*result) : nullptr;
+    const LONG error = ::RegOpenKeyExW(Real(key), Wide(subKey), options, desired, result ? &opened : nullptr);
+    if (result) *result = Ours(opened);
+    return error;
+}
+
+LONG Win32Platform::RegCreateKeyExW(HKEY key, const WCHAR* subKey, DWORD reserved, WCHAR* keyClass, DWORD options,
+                                    REGSAM desired, const void* securityAttributes, HKEY* result,
+                                    DWORD* disposition) {
+    ::HKEY created = result ? Real(*result) : nullptr;
+    const LONG error = ::RegCreateKeyExW(
+        Real(key), Wide(subKey), reserved, reinterpret_cast<::LPWSTR>(keyClass), options, desired,
+        static_cast<::LPSECURITY_ATTRIBUTES>(const_cast<void*>(securityAttributes)), result ? &created : nullptr,
+        Dw(disposition));
+    if (result) *result = Ours(created);
+    return error;
+}
+
+LONG Win32Platform::RegEnumKeyExW(HKEY key, DWORD index, WCHAR* name, DWORD* nameSize, DWORD* reserved,
+                                  WCHAR* keyClass, DWORD* classSize, FILETIME* lastWriteTime) {
+    ::FILETIME time{};
+    const LONG error = ::RegEnumKeyExW(Real(key), index, reinterpret_cast<::LPWSTR>(name), Dw(nameSize), Dw(reserved),
+                                       reinterpret_cast<::LPWSTR>(keyClass), Dw(classSize),
+                                       lastWriteTime ? &time : nullptr);
+    if (lastWriteTime && error == ERROR_SUCCESS) *lastWriteTime = {time.dwLowDateTime, time.dwHighDateTime};
+    return error;
+}
+
+LONG Win32Platform::RegEnumValueW(HKEY key, DWORD index, WCHAR* valueName, DWORD* valueNameSize, DWORD* reserved,
+                                  DWORD* type, BYTE* data, DWORD* dataSize) {
+    return ::RegEnumValueW(Real(key), index, reinterpret_cast<::LPWSTR>(valueName), Dw(valueNameSize), Dw(reserved),
+                           Dw(type), data, Dw(dataSize));
+}
+
 LONG Win32Platform::RegDeleteKeyExA(HKEY key, const char* subKey, REGSAM desired, DWORD reserved) {
     using Function = ::LONG(WINAPI*)(::HKEY, ::LPCSTR, ::REGSAM, ::DWORD);
     static const auto function = Lookup<Function>("advapi32.dll", "RegDeleteKeyExA");

@@ -1,11 +1,27 @@
-// Starting programs and waiting for them: pass-through to Windows.
+// Starting programs and waiting for them, the program's own process, and
+// whether a process is critical: pass-through to Windows.
 #include <windows.h>
 
+#include "platform/win32/RunTimeLookup.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace qm::win32 {
 
 HANDLE Win32Platform::GetCurrentProcess() { return reinterpret_cast<HANDLE>(::GetCurrentProcess()); }
+
+DWORD Win32Platform::GetCurrentProcessId() { return ::GetCurrentProcessId(); }
+
+NTSTATUS Win32Platform::NtQueryInformationProcess(HANDLE process, int informationClass, void* information,
+                                                  ULONG length, ULONG* returnLength) {
+    using Function = ::LONG(WINAPI*)(::HANDLE, int, ::PVOID, ::ULONG, ::PULONG);
+    static const auto function = Lookup<Function>("ntdll.dll", "NtQueryInformationProcess");
+    if (function == nullptr) return kStatusNotImplemented;
+    ::ULONG got = 0;
+    const NTSTATUS status =
+        function(reinterpret_cast<::HANDLE>(process), informationClass, information, length, &got);
+    if (returnLength != nullptr) *returnLength = got;
+    return status;
+}
 
 const char* Win32Platform::GetCommandLineA() { return ::GetCommandLineA(); }
 
