@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/CleanupBatch.h"
+#include "engine/GuardRails.h"
 #include "engine/WindowsFamily.h"
 #include "locations/InfoDirs.h"
 #include "locations/Paths.h"
@@ -95,6 +96,8 @@ bool ScheduleForRestart(const std::string& path) {
 
 bool ForceDeleteFile(const std::string& Path, bool AtReboot) {
     try {
+        // A pattern names no file: the batch file's del would delete every match.
+        if (HasWildcard(Path)) return false;
         if (!FileExists(Path)) return true;
         if (CurrentPlatform().DeleteFileA(Path.c_str())) return true;
         return AtReboot ? ScheduleForRestart(Path) : DeleteWithBatch(Path);
@@ -105,18 +108,8 @@ bool ForceDeleteFile(const std::string& Path, bool AtReboot) {
 
 bool RemoveFolderTree(const std::string& Path) {
     const std::string path = StripTrailingBackslash(Path);
-    const std::string folders[] = {
-        InfoDir.GetWindowsFolder(),     InfoDir.GetProgramFolder(),   InfoDir.GetSystemFolder(),
-        InfoDir.GetCurrentUserName(),   InfoDir.GetProgramFilesFolder(), InfoDir.GetSystemRoot(),
-        InfoDir.GetHomeDrive(),         InfoDir.GetFontsFolder(),     InfoDir.GetDesktopFolder(),
-        InfoDir.GetCookiesFolder(),     InfoDir.GetPersonalFolder(),  InfoDir.GetSendToFolder(),
-        InfoDir.GetRecentFolder(),      InfoDir.GetStartMenuFolder(), InfoDir.GetTemplatesFolder(),
-        InfoDir.GetStartupFolder(),     InfoDir.GetLocalSettingsFolder(), InfoDir.GetProgramsFolder(),
-        InfoDir.GetTempFolder(),        InfoDir.GetFavoritesFolder(), InfoDir.GetCommonFilesFolder(),
-    };
-    const std::string upper = UpperCaseAZ(path);
-    for (const auto& folder : folders)
-        if (upper == UpperCaseAZ(folder)) return false;  // a special folder is never removed
+    // A special folder, or one that holds one, is never removed.
+    if (TGuardRails().Folder(path)) return false;
     if (!DirectoryExists(path)) return false;
 
     Platform& p = CurrentPlatform();

@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "engine/GuardRails.h"
 #include "locations/Paths.h"
 #include "platform/Platform.h"
 
@@ -27,6 +28,7 @@ void TlinkObject::DeleteFolderItem(const std::string& Path) {
     try {
         const std::string path = ResolveFileName(Path, true, kOpDelete);
         if (!DirectoryExists(path)) return;
+        if (Refused(FGuardRails->Folder(path), kCategoryDisk, kOpDelete, "", path)) return;
         if (FScanMode) {
             AddItemRow(FDiskList, kCategoryDisk, "Delte  Folder", kPictureFolder, {path});
             return;
@@ -39,6 +41,8 @@ void TlinkObject::DeleteFolderItem(const std::string& Path) {
 void TlinkObject::EraseFileItem(const std::string& Path) {
     try {
         if (!FileExists(Path)) return;
+        if (Refused(FGuardRails->File(Path), kCategoryDisk, kOpDelete, ExtractFileName(Path), ExtractFilePath(Path)))
+            return;
         if (FScanMode) {
             AddItemRow(FDiskList, kCategoryDisk, "Erase File", kPictureFile, {Path});
             return;
@@ -59,7 +63,11 @@ void TlinkObject::RenameFolderItem(const std::string& NewPath, const std::string
 void TlinkObject::RenameItem(const std::string& NewPath, const std::string& OldPath, const char* caption,
                              int image) {
     try {
-        if (!DirectoryExists(OldPath) && !FileExists(OldPath)) return;
+        const bool folder = DirectoryExists(OldPath);
+        if (!folder && !FileExists(OldPath)) return;
+        Refusal refusal = folder ? FGuardRails->Folder(OldPath) : FGuardRails->File(OldPath);
+        if (!refusal && HasWildcard(NewPath)) refusal = "a name with * or ? is a pattern, not a name";
+        if (Refused(refusal, kCategoryDisk, kOpRename, ExtractFileName(OldPath), ExtractFilePath(OldPath))) return;
         if (FScanMode) {
             AddItemRow(FDiskList, kCategoryDisk, caption, image, {NewPath, OldPath});
             return;

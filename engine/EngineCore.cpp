@@ -6,6 +6,7 @@
 #include <exception>
 #include <stdexcept>
 
+#include "engine/GuardRails.h"
 #include "engine/ProgramEnd.h"
 #include "locations/InfoDirs.h"
 #include "locations/Paths.h"
@@ -16,6 +17,7 @@ namespace qm {
 
 TlinkObject::TlinkObject() : FRegData(std::make_unique<std::array<std::uint8_t, 65536>>()) {
     FBothHalves = SeesBothHalves();
+    FGuardRails = std::make_unique<TGuardRails>();
     FSearchFolders = std::make_unique<SortedStringList>();
     BuildSearchFolders();
     FItemNumber = 0;
@@ -28,6 +30,17 @@ TlinkObject::~TlinkObject() {
     FSearchFolders.reset();
     FPendingFolders.reset();
     FPendingFiles.reset();
+}
+
+bool TlinkObject::Refused(const std::optional<std::string>& Reason, std::uint8_t Category, std::uint16_t Operation,
+                          const std::string& Name, const std::string& Path) {
+    if (!Reason) return false;
+    const TRefusalNote note{Category, Operation, Name, Path, *Reason};
+    if (FScanMode)
+        FRefusals.push_back(note);
+    else
+        AddRefusalLine(note);
+    return true;
 }
 
 void TlinkObject::BeginItem(TReadSpecialFile* Sender) {

@@ -32,7 +32,8 @@ enum ListPicture : int {
     kPictureServersTab = 13,
     kPictureProcessTab = 14,
     kPictureIniTab = 15,
-    kPictureCount = 16,
+    kPictureRefused = 16,  // report lines of items the guard rails refused
+    kPictureCount = 17,
 };
 
 class ItemList {

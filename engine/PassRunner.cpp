@@ -44,6 +44,7 @@ PassResult RunPass(const std::string& ScriptPath, bool ScanMode, const PassLists
     reader->Read(false);
     engine.ProcessPendingLists();
     result.hadErrors = engine.FHadErrors;
+    result.refusals = engine.FRefusals;
     if (!ScanMode) engine.FinishReport();
     return result;
 }

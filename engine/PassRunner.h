@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "engine/ItemList.h"
 #include "engine/Quarn_link.h"
@@ -29,6 +30,9 @@ struct PassCallbacks {
 struct PassResult {
     bool scriptOpened = false;  // false: the script had vanished (the halt has run)
     bool hadErrors = false;     // a report line failed: the wizard offers Retry
+    // Items the guard rails refused in a scan pass (the removal pass reports
+    // them as lines of its own).
+    std::vector<TRefusalNote> refusals;
 };
 
 // Runs one pass over the script: the scan pass fills the item lists, the

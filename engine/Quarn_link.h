@@ -22,6 +22,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,17 @@
 namespace qm {
 
 class TReadSpecialFile;
+class TGuardRails;
 struct RegistryPathParts;
+
+// An item the guard rails refused, and why.
+struct TRefusalNote {
+    std::uint8_t Category = 0;
+    std::uint16_t Operation = 0;
+    std::string Name;
+    std::string Path;
+    std::string Reason;
+};
 
 // Item categories: they select the item list, the padding of a row and the
 // report caption.
@@ -93,6 +104,9 @@ public:
     // views, and files below the system and program folders also in their
     // 32-bit twins.
     bool FBothHalves = false;
+    // What no script may harm, and the items refused for it in this pass.
+    std::unique_ptr<TGuardRails> FGuardRails;
+    std::vector<TRefusalNote> FRefusals;
 
     // ---- Helpers every operation uses ----
     void BeginItem(TReadSpecialFile* Sender);
@@ -191,6 +205,9 @@ public:
     // ---- Report and module hook ----
     void AddReportLine(std::uint8_t Category, std::uint16_t Operation, bool Failed, const std::string& Name,
                        const std::string& Path);
+    // A line for an item the guard rails refused: "Refused " and the
+    // operation word, the path, the name and the reason; not a failure.
+    void AddRefusalLine(const TRefusalNote& Refusal);
     void FinishReport();
     void CallModule(TReadSpecialFile* Sender, const std::string& EntryName);
 
@@ -203,6 +220,11 @@ private:
     void AddItemRow(ItemList* list, std::uint8_t category, const char* caption, int image,
                     std::initializer_list<std::string> texts);
     ItemList* ListOfCategory(std::uint8_t category) const;
+
+    // Notes a refusal (the scan lists nothing for the item, the removal
+    // reports it); true when there is one.
+    bool Refused(const std::optional<std::string>& Reason, std::uint8_t Category, std::uint16_t Operation,
+                 const std::string& Name, const std::string& Path);
 
     // ---- The two halves of 64-bit Windows ----
     // The views in which the key opens with this access; a key both views

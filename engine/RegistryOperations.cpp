@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "engine/GuardRails.h"
 #include "engine/MachineHalves.h"
 #include "platform/Handles.h"
 #include "platform/Platform.h"
@@ -255,8 +256,10 @@ void TlinkObject::DeleteRegistryKey(const std::string& Path) {
         const RegistryPathParts parts = SplitRegistryPath(Path);
         // A path naming a whole root key is never listed nor emptied.
         if (NamesARoot(parts)) return;
+        const std::vector<KeyView> views = ViewsWhereKeyOpens(parts, KEY_ALL_ACCESS);
+        if (!views.empty() && Refused(RegistryKeyRefusal(Path), kCategoryRegistry, kOpDelete, "", Path)) return;
         if (FScanMode) {
-            for (const KeyView& view : ViewsWhereKeyOpens(parts, KEY_ALL_ACCESS))
+            for (const KeyView& view : views)
                 AddItemRow(FRegistryList, kCategoryRegistry, "Delete regsitry Key", kPictureRegistryKey,
                            {Path + view.mark, "", "KEY"});
             return;

@@ -60,6 +60,19 @@ void TlinkObject::AddReportLine(std::uint8_t Category, std::uint16_t Operation, 
     if (Failed) report.SetImageIndex(row, kPictureFailed);
 }
 
+void TlinkObject::AddRefusalLine(const TRefusalNote& Refusal) {
+    if (FReportList == nullptr) return;
+    ItemList& report = *FReportList;
+    const int row = report.AddRow();
+    report.SetCaption(row, Refusal.Category <= kCategoryServer ? kCategoryLooks[Refusal.Category].caption : "");
+    report.SetImageIndex(row, kPictureRefused);
+    const char* word = OperationWord(Refusal.Operation);
+    report.AddSubItem(row, std::string("Refused ") + (word != nullptr ? word : ""));
+    report.AddSubItem(row, Refusal.Path);
+    report.AddSubItem(row, Refusal.Name);
+    report.AddSubItem(row, Refusal.Reason);
+}
+
 void TlinkObject::FinishReport() {
     if (FReportList == nullptr) return;
     if (FReportList->RowCount() == 0) FReportList->SetCaption(FReportList->AddRow(), "Noting to do...");

@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "engine/GuardRails.h"
 #include "engine/MachineHalves.h"
 #include "engine/WindowsFamily.h"
 #include "locations/InfoDirs.h"
@@ -135,6 +136,7 @@ bool FindProcessByFile(const std::string& Path, DWORD& ProcessId) {
 std::int32_t KillProcess(const std::string& Path) {
     DWORD processId = 0;
     if (!FindProcessByFile(Path, processId)) return -1;
+    if (ProcessRefusal(processId, Path)) return 0;  // never stopped, whoever asks
     Platform& p = CurrentPlatform();
     ProcessHandle process(p, p.OpenProcess(PROCESS_TERMINATE, FALSE, processId));
     return p.TerminateProcess(process.get(), 0);
@@ -159,6 +161,9 @@ void TlinkObject::UnregisterServer(const std::string& Path) {
     try {
         const std::string path = ResolveFileName(Path, false, kOpUnregister);
         if (!FileExists(path)) return;
+        if (Refused(FGuardRails->File(path), kCategoryServer, kOpUnregister, ExtractFileName(path),
+                    ExtractFilePath(path)))
+            return;
         if (FScanMode) {
             AddItemRow(FServerList, kCategoryServer, "UNRegister Server", kPictureUnregisterServer, {path});
             return;
@@ -176,6 +181,9 @@ void TlinkObject::KillRunningProcess(const std::string& Path) {
         if (AnsiUpperCase(ExtractFileExt(Path)) != ".EXE") return;
         DWORD processId = 0;
         if (!FindProcessByFile(Path, processId)) return;
+        if (Refused(ProcessRefusal(processId, Path), kCategoryProcess, kOperationKill, ExtractFileName(Path),
+                    ExtractFilePath(Path)))
+            return;
         if (FScanMode) {
             AddItemRow(FProcessList, kCategoryProcess, "Runing Process", kPictureProcess, {Path});
             return;

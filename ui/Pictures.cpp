@@ -215,6 +215,7 @@ ImageList MakeItemImages(int size) {
         {qm::kPictureServersTab, Glyph::RegisterServer},
         {qm::kPictureProcessTab, Glyph::Process},
         {qm::kPictureIniTab, Glyph::IniSection},
+        {qm::kPictureRefused, Glyph::Failed},
     };
     // The image list numbers its pictures as they are added.
     static_assert(std::size(kPictures) == qm::kPictureCount);

@@ -1,5 +1,6 @@
 // The contract suite's backend on Linux: a fresh simulated machine per test.
 #include "platform/sim/SimPlatform.h"
+#include "platform/sim/StandardMachine.h"
 #include "tests/support/ContractFixture.h"
 
 namespace qm::test {
@@ -34,6 +35,7 @@ public:
         return {path, "ExportedFunction"};
     }
 
+    void UseStandardWindows() override { sim::InstallStandardMachine(machine_); }
     bool Use64BitWindows() override {
         sim::MakeWindows7x64(machine_.settings());
         return true;

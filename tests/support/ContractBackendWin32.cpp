@@ -39,6 +39,7 @@ public:
         return started.dwProcessId;
     }
     LoadableModule ExistingModule(const std::string&) override { return {"kernel32.dll", "GetVersion"}; }
+    void UseStandardWindows() override {}
     bool Use64BitWindows() override {
         ::SYSTEM_INFO info{};
         ::GetNativeSystemInfo(&info);

@@ -47,6 +47,9 @@ public:
     // Makes the machine a 64-bit Windows running this (64-bit) test program,
     // where the backend can; false where it cannot (a 32-bit Windows).
     virtual bool Use64BitWindows() = 0;
+    // Gives the machine what any installed Windows has (its special folders,
+    // their registry values, the system's files); Windows has them already.
+    virtual void UseStandardWindows() = 0;
     // A program file and the arguments that make it end at once with this
     // exit code; the backend may put what it needs into the folder given.
     struct ProgramRun {
