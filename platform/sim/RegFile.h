@@ -1,18 +1,6 @@
-// Registry files (.reg) as regedit reads and writes them, for loading a
-// simulated machine's registry and for looking at it afterwards.
-//
-//   REGEDIT4                                  ANSI text in the system code page
-//   Windows Registry Editor Version 5.00      UTF-16LE with a byte-order mark
-//                                             (as regedit writes it), or UTF-8/ANSI text
-//
-// followed by [key] and [-key] (delete the key with everything below it)
-// lines and the value lines of the key above them:
-//   "name"="text"  @="default"  "name"=dword:0000abcd  "name"=hex:01,02
-//   "name"=hex(2):..  hex(7):..  hex(N):.. for any type  "name"=-  (delete the value)
-// Strings escape \\ and \"; a trailing backslash continues a line on the
-// next; blank lines and lines starting with ';' are skipped. The string data
-// of hex(1), hex(2) and hex(7) is UTF-16LE in Version 5 files and ANSI in
-// REGEDIT4 files; the registry stores it in UTF-16 either way.
+// Registry files (.reg) as regedit reads and writes them (regfile/RegFileText.h
+// says what they hold), for loading a simulated machine's registry and for
+// looking at it afterwards.
 #pragma once
 
 #include <stdexcept>
@@ -20,14 +8,12 @@
 #include <string_view>
 
 #include "platform/sim/RegistryStore.h"
+#include "regfile/RegFileText.h"
 
 namespace qm::sim {
 
-enum class RegFileFormat { Regedit4, Version5 };
-
-struct RegFileError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};  // message "line N: what is wrong"
+using regfile::RegFileError;
+using regfile::RegFileFormat;
 
 // Applies a .reg file to the registry: "REGEDIT4" (ANSI) or "Windows Registry
 // Editor Version 5.00" (UTF-16LE with BOM as regedit writes it, or UTF-8/ANSI

@@ -89,24 +89,6 @@ REGSAM Normalize(REGSAM desired, REGSAM refused) {
 
 }  // namespace
 
-std::vector<BYTE> Utf16Bytes(std::u16string_view text) {
-    std::vector<BYTE> bytes;
-    bytes.reserve(text.size() * 2);
-    for (char16_t c : text) {
-        bytes.push_back(static_cast<BYTE>(c & 0xFF));
-        bytes.push_back(static_cast<BYTE>(c >> 8));
-    }
-    return bytes;
-}
-
-std::u16string Utf16Text(const std::vector<BYTE>& bytes) {
-    std::u16string text;
-    text.reserve(bytes.size() / 2);
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
-        text.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
-    return text;
-}
-
 int CompareRegNames(std::u16string_view a, std::u16string_view b) {
     const size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {

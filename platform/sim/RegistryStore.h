@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "platform/WinTypes.h"
+#include "regfile/RegFileText.h"
 
 namespace qm::sim {
 
@@ -34,8 +35,8 @@ struct RegValue {
 
 // String data as the registry stores it: UTF-16LE bytes, and back (an odd
 // last byte is dropped).
-std::vector<BYTE> Utf16Bytes(std::u16string_view text);
-std::u16string Utf16Text(const std::vector<BYTE>& bytes);
+using regfile::Utf16Bytes;
+using regfile::Utf16Text;
 
 // Compares two names as the registry does: case-insensitively, by their
 // upper-cased UTF-16 code units (also the order RegEnumKeyEx gives).
