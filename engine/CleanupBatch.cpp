@@ -36,14 +36,21 @@ std::string CleanupBatchText(const std::string& path) {
         "echo del %%0 >>%0.bat",
         ":er",
         nullptr,  // del "P"
-        nullptr,  // If exist  "P" goto ...
+        nullptr,  // If exist  "P" goto counting
         "del %0",
         // The command interpreter of Windows stops here, its batch file gone;
         // Wine's keeps reading the deleted file and would fall into the
         // retry loop below, so the run ends here whatever the interpreter.
         "exit",
-        // Reached only by goto: wait about a second, then try again.
+        // Reached only by goto. The counters start empty whatever the
+        // environment that started the batch holds.
+        ":counting",
+        "set QMTRY=",
+        "set QMROUND=",
+        // Wait about a second, then try again; a restore of the file puts
+        // "%0.stop" beside the batch to end it.
         ":wait",
+        "If exist \"%0.stop\" goto stopped",
         "set QMTRY=%QMTRY%x",
         nullptr,  // If not "%QMTRY%"=="xxxxxxxxxx" goto pause
         "set QMTRY=",
@@ -51,7 +58,16 @@ std::string CleanupBatchText(const std::string& path) {
         nullptr,  // If "%QMROUND%"=="xxx..." goto giveup
         ":pause",
         "ping -n 2 127.0.0.1 >nul",
-        "goto er",
+        nullptr,  // del "P"
+        nullptr,  // If exist  "P" goto wait
+        "del %0",
+        "exit",
+        // Stopped: neither this batch nor the second one deletes anything more.
+        ":stopped",
+        "del %0.bat",
+        "del \"%0.stop\"",
+        "del %0",
+        "exit",
         // Given up: the second batch file, run once at the next start, tries again.
         ":giveup",
         "echo @Echo off>%0.bat",
@@ -62,9 +78,11 @@ std::string CleanupBatchText(const std::string& path) {
     };
     const std::string computed[] = {
         "del \"" + p + "\"",
-        "If exist  \"" + p + "\" goto wait",
+        "If exist  \"" + p + "\" goto counting",
         "If not \"%QMTRY%\"==\"" + round + "\" goto pause",
         "If \"%QMROUND%\"==\"" + rounds + "\" goto giveup",
+        "del \"" + p + "\"",
+        "If exist  \"" + p + "\" goto wait",
         "echo del \"" + echoed + "\">>%0.bat",
     };
     std::string text;

@@ -16,7 +16,11 @@ inline constexpr int kCleanupBatchTries = 300;
 
 // The text of the batch file (lines ended by CR LF) that deletes `path`.
 // The path is written so that the command interpreter acts on exactly that
-// file ("%" doubled, as batch files require).
+// file ("%" doubled, as batch files require). A file named like the batch
+// with ".stop" added ends the retries and removes the second batch file (a
+// restore of the file does that).
 std::string CleanupBatchText(const std::string& path);
+// The file that stops the batch file at `batchPath`.
+inline std::string CleanupBatchStopFile(const std::string& batchPath) { return batchPath + ".stop"; }
 
 }  // namespace qm

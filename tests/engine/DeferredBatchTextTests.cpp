@@ -36,6 +36,7 @@ struct BatchRun {
     int tries = 0;   // executions of del "P"
     int pauses = 0;  // executions of the pause between tries
     std::vector<std::string> secondBatch;  // lines written to %0.bat, as written
+    bool secondBatchDeleted = false;
     std::string endedBy;                   // the last line executed
 };
 
@@ -77,8 +78,14 @@ public:
                 variables_[command.substr(4, equals - 4)] = command.substr(equals + 1);
             } else if (command == "del \"" + path_ + "\"") {
                 if (++run.tries == deletedAt_) exists = false;
+                if (run.tries == stopAt_) stopped_ = true;
             } else if (command == "del C:\\WINDOWS\\cleanup.bat") {
                 if (!keepsReading_) break;
+            } else if (command == "del C:\\WINDOWS\\cleanup.bat.bat") {
+                run.secondBatch.clear();
+                run.secondBatchDeleted = true;
+            } else if (command == "del \"C:\\WINDOWS\\cleanup.bat.stop\"") {
+                stopped_ = false;
             } else if (command == "exit") {
                 break;
             } else if (StartsWith(command, "ping ")) {
@@ -136,6 +143,7 @@ private:
         return lines_.size();
     }
     bool Condition(const std::string& condition, bool exists) {
+        if (condition == "exist \"C:\\WINDOWS\\cleanup.bat.stop\"") return stopped_;
         if (StartsWith(condition, "exist  \"")) {
             EXPECT_EQ(condition, "exist  \"" + path_ + "\"");
             return exists;
@@ -146,10 +154,19 @@ private:
         return (comparison.substr(0, equals) == comparison.substr(equals + 2)) != negated;
     }
 
+public:
+    // The environment the batch starts with.
+    void SetVariable(const std::string& name, const std::string& value) { variables_[name] = value; }
+    // A restore puts the stop file beside the batch after this try.
+    void StopAfterTry(int tryNumber) { stopAt_ = tryNumber; }
+
+private:
     std::vector<std::string> lines_;
     std::string path_;
     int deletedAt_;
     bool keepsReading_;
+    int stopAt_ = 0;
+    bool stopped_ = false;
     std::map<std::string, std::string> variables_;
 };
 
@@ -190,6 +207,31 @@ TEST(CleanupBatchText, DeletesTheFileAsSoonAsItCanThenDeletesItselfAndStops) {
             EXPECT_EQ(run.endedBy, wine ? "exit" : "del %0");
         }
     }
+}
+
+TEST(CleanupBatchText, CountersLeftInTheEnvironmentDoNotKeepItFromGivingUp) {
+    const std::string path = "C:\\Pest\\pest.exe";
+    BatchModel model(CleanupBatchText(path), path, 0, false);
+    model.SetVariable("QMTRY", "xxxxxxxxxxxxxxx");
+    model.SetVariable("QMROUND", std::string(kCleanupBatchTries, 'x'));
+    const BatchRun run = model.Run();
+    EXPECT_EQ(run.tries, kCleanupBatchTries);
+    EXPECT_EQ(run.endedBy, "del %0");
+}
+
+TEST(CleanupBatchText, AStopFileEndsTheRetriesAndRemovesTheSecondBatch) {
+    const std::string path = "C:\\Pest\\pest.exe";
+    for (const bool wine : {false, true}) {
+        SCOPED_TRACE(wine ? "Wine" : "Windows");
+        BatchModel model(CleanupBatchText(path), path, 0, wine);
+        model.StopAfterTry(3);
+        const BatchRun run = model.Run();
+        EXPECT_EQ(run.tries, 3);
+        EXPECT_TRUE(run.secondBatchDeleted);
+        EXPECT_TRUE(run.secondBatch.empty()) << "nothing left for the next start";
+        EXPECT_EQ(run.endedBy, wine ? "exit" : "del %0");
+    }
+    EXPECT_EQ(CleanupBatchStopFile("C:\\WINDOWS\\cleanup.bat"), "C:\\WINDOWS\\cleanup.bat.stop");
 }
 
 TEST(CleanupBatchText, GivesUpAfterItsTriesAndLeavesTheDeletionToTheSecondBatch) {
