@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <initializer_list>
 #include <map>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "description/HtmlColor.h"
@@ -44,7 +46,7 @@ struct OpenElement {
     // Lists.
     bool ordered = false;
     char numbering = '1';
-    long counter = 0;
+    std::int32_t counter = 0;
     // Rows: cells started so far.
     int cells = 0;
     // Links.
@@ -67,19 +69,6 @@ bool IsFormatting(std::string_view name) {
 constexpr std::size_t kMaxReopened = 16;
 
 bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
-
-long ParseLong(std::u32string_view text, long fallback) {
-    const std::string narrow = NarrowForMatching(TrimHtmlSpace(text));
-    std::size_t i = 0;
-    const bool negative = i < narrow.size() && narrow[i] == '-';
-    if (negative || (i < narrow.size() && narrow[i] == '+')) ++i;
-    if (i >= narrow.size() || narrow[i] < '0' || narrow[i] > '9') return fallback;
-    long value = 0;
-    for (; i < narrow.size() && narrow[i] >= '0' && narrow[i] <= '9'; ++i) {
-        value = std::min(value * 10 + (narrow[i] - '0'), 1000000000L);
-    }
-    return negative ? -value : value;
-}
 
 // The address a link shows, or nothing for addresses that mean nothing to a
 // reader ("#top") or that are code rather than an address.
@@ -161,6 +150,9 @@ private:
     const BlockFormat& Block() const { return stack_.empty() ? rootBlock_ : stack_.back().block; }
     bool Dropped() const { return !stack_.empty() && stack_.back().dropped; }
 
+    // Elements whose contents are never shown.
+    static bool HidesContents(ElementKind kind) { return kind == K::Dropped || kind == K::Head; }
+
     // 1-based position of the topmost open element of that name; 0 if none.
     std::size_t TopOf(std::string_view name) const {
         const auto found = openByName_.find(name);
@@ -185,6 +177,8 @@ private:
     // Closes open elements until `size` remain. With `reopen`, formatting
     // elements among them open again before the next text.
     void PopTo(std::size_t size, bool reopen = true) {
+        // Elements left uncounted past the limit were inside the innermost one.
+        if (stack_.size() > size) hiddenBeyond_.clear();
         while (stack_.size() > size) {
             Closing(stack_.back());
             OpenElement element = std::move(stack_.back());
@@ -232,7 +226,11 @@ private:
         if (info == nullptr || !info->allowedInHead) ClosePosition(TopOf("head"));
         if (kind == K::Ignored) return;
         if (Dropped()) {
-            if (!isVoid && stack_.size() < kMaxOpenElements) Push(MakeElement(token, info, kind));
+            if (isVoid) return;
+            if (stack_.size() < kMaxOpenElements)
+                Push(MakeElement(token, info, kind));
+            else
+                ++hiddenBeyond_[token.name];  // its end tag must not end the hidden part
             return;
         }
         if (kind == K::Head && anyParagraph_) return;  // a late <head> means nothing
@@ -245,7 +243,9 @@ private:
             VoidElement(token, info, kind);
             return;
         }
-        if (stack_.size() >= kMaxOpenElements) return;
+        // One element past the limit may hide what follows: its contents are
+        // never shown, however deep it stands.
+        if (stack_.size() >= kMaxOpenElements && !HidesContents(kind)) return;
         OpenElement element = MakeElement(token, info, kind);
         Opening(element, token);
         Push(std::move(element));
@@ -356,7 +356,7 @@ private:
                     if (t == 'a' || t == 'A' || t == 'i' || t == 'I' || t == '1') e.numbering = static_cast<char>(t);
                 }
                 const auto* start = token.Attribute("start");
-                e.counter = (start != nullptr ? ParseLong(*start, 1) : 1) - 1;
+                e.counter = (start != nullptr ? ParseHtmlInteger(*start, 1) : 1) - 1;
                 break;
             }
             case K::ListItem:
@@ -412,7 +412,7 @@ private:
             case K::ListItem: {
                 ListMarker marker;
                 const std::size_t list = std::max({TopOf("ul"), TopOf("ol"), TopOf("menu"), TopOf("dir")});
-                long* counter = nullptr;
+                std::int32_t* counter = nullptr;
                 if (list != 0) {
                     OpenElement& owner = stack_[list - 1];
                     marker.ordered = owner.ordered;
@@ -421,7 +421,8 @@ private:
                 }
                 if (counter != nullptr) {
                     const auto* value = token.Attribute("value");
-                    *counter = value != nullptr ? ParseLong(*value, *counter + 1) : std::min(*counter + 1, 1000000000L);
+                    *counter = value != nullptr ? ParseHtmlInteger(*value, *counter + 1)
+                                                : std::min(*counter + 1, kMaxHtmlInteger);
                     marker.number = *counter;
                 }
                 marker.depth = e.block.listDepth;
@@ -508,6 +509,10 @@ private:
 
     void EndTag(const HtmlToken& token) {
         skipNewline_ = false;
+        if (const auto beyond = hiddenBeyond_.find(token.name); beyond != hiddenBeyond_.end()) {
+            if (--beyond->second == 0) hiddenBeyond_.erase(beyond);
+            return;
+        }
         const ElementInfo* info = FindElement(token.name);
         const ElementKind kind = info != nullptr ? info->kind : K::Inline;
         std::size_t position = 0;
@@ -619,7 +624,8 @@ private:
     }
 
     void TextToken(std::u32string_view text) {
-        if (!stack_.empty() && stack_.back().kind == K::Head) {
+        // Text inside an element counted past the limit is not <head>'s own.
+        if (!stack_.empty() && stack_.back().kind == K::Head && hiddenBeyond_.empty()) {
             if (TrimHtmlSpace(text).empty()) return;
             PopTo(stack_.size() - 1);  // text ends <head>, as in browsers
         }
@@ -714,6 +720,9 @@ private:
     const BlockFormat rootBlock_;
     std::vector<OpenElement> stack_;
     std::map<std::string, std::vector<std::size_t>, std::less<>> openByName_;
+    // Inside hidden contents, start tags past kMaxOpenElements are not kept
+    // but counted by name, so their end tags end only them.
+    std::unordered_map<std::string, std::size_t> hiddenBeyond_;
 
     bool paragraphOpen_ = false;
     bool anyParagraph_ = false;

@@ -18,7 +18,10 @@
 //   address in parentheses when its text says something else (addresses of
 //   "javascript:" and "data:" links are not shown);
 // - at most kMaxOpenElements elements are open at once: deeper start tags are
-//   ignored, so the work per token stays bounded and the whole is linear.
+//   ignored, so the work per token stays bounded and the whole is linear;
+//   only an element whose contents are never shown still opens past the
+//   limit (one more), and inside it deeper tags are counted by name, so
+//   hidden contents stay hidden at any depth.
 #pragma once
 
 #include <cstddef>

@@ -29,4 +29,19 @@ std::string NarrowForMatching(std::u32string_view text) {
     return narrow;
 }
 
+std::int32_t ParseHtmlInteger(std::u32string_view text, std::int32_t fallback) {
+    text = TrimHtmlSpace(text);
+    std::size_t i = 0;
+    const bool negative = i < text.size() && text[i] == '-';
+    if (negative || (i < text.size() && text[i] == '+')) ++i;
+    if (i >= text.size() || text[i] < '0' || text[i] > '9') return fallback;
+    std::int32_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        const auto digit = static_cast<std::int32_t>(text[i] - '0');
+        // Checked before multiplying: value * 10 must not pass the limit.
+        value = value > (kMaxHtmlInteger - digit) / 10 ? kMaxHtmlInteger : value * 10 + digit;
+    }
+    return negative ? -value : value;
+}
+
 }  // namespace qm

@@ -7,14 +7,14 @@ namespace qm {
 
 namespace {
 
-std::string Letters(long number, char first) {
+std::string Letters(std::int32_t number, char first) {
     std::string text;
-    for (long n = number; n > 0; n = (n - 1) / 26) text.push_back(static_cast<char>(first + (n - 1) % 26));
+    for (std::int32_t n = number; n > 0; n = (n - 1) / 26) text.push_back(static_cast<char>(first + (n - 1) % 26));
     std::reverse(text.begin(), text.end());
     return text;
 }
 
-std::string Roman(long number, bool upper) {
+std::string Roman(std::int32_t number, bool upper) {
     // clang-format off
     static constexpr std::array<std::pair<int, const char*>, 13> kParts = {{
         {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
@@ -33,7 +33,7 @@ std::string Roman(long number, bool upper) {
 
 }  // namespace
 
-std::string FormatListNumber(long number, char numbering) {
+std::string FormatListNumber(std::int32_t number, char numbering) {
     switch (numbering) {
         case 'a':
         case 'A':

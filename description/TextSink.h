@@ -4,6 +4,7 @@
 // paragraphs start and end, and numbered list items.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -38,9 +39,9 @@ struct BlockFormat {
 
 struct ListMarker {
     bool ordered = false;
-    long number = 0;       // ordered lists
-    char numbering = '1';  // '1', 'a', 'A', 'i' or 'I'
-    int depth = 1;         // 1 for a list that is not inside another
+    std::int32_t number = 0;  // ordered lists
+    char numbering = '1';     // '1', 'a', 'A', 'i' or 'I'
+    int depth = 1;            // 1 for a list that is not inside another
 };
 
 struct ParagraphStart {

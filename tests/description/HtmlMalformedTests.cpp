@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "description/HtmlLayout.h"
 #include "description/HtmlToPlainText.h"
 #include "description/HtmlToRtf.h"
 
@@ -121,6 +122,39 @@ TEST(HtmlMalformed, DeepNestingIsBounded) {
     for (const char* piece : {"<b><i><u><font color=red>", "<blockquote>", "<table><tr><td>", "<a href=x>", "<ol><li>",
                               "<object>", "<pre>", "<h1>", "<p><b>"}) {
         ExpectSane(Repeat(piece, depth) + "end" + Repeat("</b></td></li>", depth), piece);
+    }
+}
+
+TEST(HtmlMalformed, HiddenContentsStayHiddenAtAnyDepth) {
+    struct Case {
+        const char* name;
+        std::string html;  // follows deep nesting; "secret" must never show
+        const char* text;
+    };
+    const Case cases[] = {
+        {"script", "a<script>secret()</script>b", "ab\n"},
+        {"style", "a<style>secret { }</style>b", "ab\n"},
+        {"title", "a<title>secret</title>b", "ab\n"},
+        {"object with markup", "a<object><p>secret<b>secret</b></p></object>b", "ab\n"},
+        {"iframe", "a<iframe>secret</iframe>b", "ab\n"},
+        {"template", "a<template><p>secret</template>b", "ab\n"},
+        {"head", "<head><title>secret</title><style>secret</style></head>b", "b\n"},
+        {"nested objects", "a<object><object>secret</object>secret</object>b", "ab\n"},
+        {"deep markup inside", "a<object>" + Repeat("<span>", 300) + "<object></object>secret" +
+                                   Repeat("</span>", 300) + "secret</object>b",
+         "ab\n"},
+        {"what is counted past the limit ends with its holder", "<div>a<object><span>secret</object>b</div>c",
+         "ab\nc\n"},
+    };
+    for (std::size_t depth : {std::size_t{0}, kMaxOpenElements - 2, kMaxOpenElements - 1, kMaxOpenElements,
+                              kMaxOpenElements + 50}) {
+        for (const Case& c : cases) {
+            const std::string html = Repeat("<div>", depth) + c.html;
+            const std::string label = std::string(c.name) + " at depth " + std::to_string(depth);
+            EXPECT_EQ(HtmlToPlainText(html), c.text) << label;
+            EXPECT_EQ(HtmlToRtf(html).find("secret"), std::string::npos) << label;
+            ExpectSane(html, label);
+        }
     }
 }
 

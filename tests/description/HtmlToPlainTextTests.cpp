@@ -43,6 +43,25 @@ TEST(HtmlToPlainText, Layout) {
     for (const Case& c : cases) EXPECT_EQ(HtmlToPlainText(c.html), c.text) << c.name;
 }
 
+TEST(HtmlToPlainText, ListNumbersStopAtABillionEitherWay) {
+    // Numbers are read into 32 bits, as a long is on Windows: a start or a
+    // value past the limit stops there instead of overflowing.
+    const Case cases[] = {
+        {"start just below 2^31", "<ol start=2147483647><li>a</ol>", "1000000000. a\n"},
+        {"start past 2^31", "<ol start=3000000000><li>a<li>b</ol>", "1000000000. a\n1000000000. b\n"},
+        {"start past 2^64", "<ol start=99999999999999999999999><li>a</ol>", "1000000000. a\n"},
+        {"negative start", "<ol start=-3000000000><li>a<li>b</ol>", "-1000000000. a\n-999999999. b\n"},
+        {"item value", "<ol><li value=4294967297>a<li>b</ol>", "1000000000. a\n1000000000. b\n"},
+        {"negative item value", "<ol><li value=-4294967297>a</ol>", "-1000000000. a\n"},
+        {"counting up to the limit", "<ol start=999999999><li>a<li>b<li>c</ol>",
+         "999999999. a\n1000000000. b\n1000000000. c\n"},
+        {"letters past the limit", "<ol type=a start=3000000000><li>a</ol>", "cfdgsxl. a\n"},
+        {"digits after a sign and spaces", "<ol start=\" +12x\"><li>a</ol>", "12. a\n"},
+        {"no digits: the default", "<ol start=\"x1\"><li>a<li value=->b</ol>", "1. a\n2. b\n"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(HtmlToPlainText(c.html), c.text) << c.name;
+}
+
 TEST(HtmlToPlainText, LongAddressesAreCut) {
     const std::string address = "http://x.example/" + std::string(300, 'a');
     EXPECT_EQ(HtmlToPlainText("<a href=\"" + address + "\">t</a>"), "t (" + address.substr(0, 200) + "...)\n");

@@ -6,6 +6,10 @@
 // the RTF may hold only the control words the converter writes itself, and
 // text from the HTML only as text. A broken promise aborts.
 //
+// Each input is also converted below enough open elements that it reaches
+// the layout's limit of open elements at once, where deeper start tags are
+// dropped or counted.
+//
 // Built by the fuzz preset; run by tools/fuzz.sh description.
 #include <algorithm>
 #include <cctype>
@@ -15,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "description/HtmlLayout.h"
 #include "description/HtmlToPlainText.h"
 #include "description/HtmlToRtf.h"
 
@@ -103,5 +108,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view html(reinterpret_cast<const char*>(data), size);
     CheckRtf(qm::HtmlToRtf(html));
     CheckPlainText(qm::HtmlToPlainText(html));
+
+    static const std::string kDeep = [] {
+        std::string divs;
+        for (std::size_t i = 0; i + 2 < qm::kMaxOpenElements; ++i) divs += "<div>";
+        return divs;
+    }();
+    const std::string deep = kDeep + std::string(html);
+    CheckRtf(qm::HtmlToRtf(deep));
+    CheckPlainText(qm::HtmlToPlainText(deep));
     return 0;
 }

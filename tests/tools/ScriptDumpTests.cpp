@@ -18,13 +18,6 @@
 namespace qm::script::test {
 namespace {
 
-std::string ReadText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 Bytes ReadBytes(const std::filesystem::path& path) { return B(ReadText(path)); }
 
 std::vector<std::filesystem::path> FixtureSources() {

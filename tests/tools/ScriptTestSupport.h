@@ -1,18 +1,21 @@
 // Helpers for the tests of the script compiler: a walk over a script's
 // bytes that follows the reader's own rules (so compiled scripts are checked
 // against how they will be read, not against the compiler's decoder), the
-// fixture folder, and a temporary folder.
+// fixture folder, a temporary folder, host files and runs of the program.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <span>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "format/FieldKey.h"
+#include "tools/script/ScriptCli.h"
 
 namespace qm::script::test {
 
@@ -149,5 +152,30 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+struct ToolRun {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+// quellmar-script with these arguments, in this process.
+inline ToolRun Tool(std::vector<std::string> args) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int code = RunScriptTool(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+inline void WriteText(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+inline std::string ReadText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 }  // namespace qm::script::test

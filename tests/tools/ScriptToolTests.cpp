@@ -2,39 +2,11 @@
 // behind when a command fails.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "tests/tools/ScriptTestSupport.h"
-#include "tools/script/ScriptCli.h"
 #include "tools/script/ScriptCompiler.h"
 
 namespace qm::script::test {
 namespace {
-
-struct ToolRun {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-ToolRun Tool(std::vector<std::string> args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int code = RunScriptTool(args, out, err);
-    return {code, out.str(), err.str()};
-}
-
-void WriteText(const std::filesystem::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string ReadText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 TEST(ScriptTool, CompileWritesTheScriptBesideTheSourceOrWhereAsked) {
     TempFolder folder;

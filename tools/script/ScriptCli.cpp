@@ -33,14 +33,16 @@ constexpr std::string_view kHelp =
     "\n"
     "A fault in a source is reported on standard error as \"file:line:column: what\".\n"
     "Outputs are written under a temporary name and renamed when complete, so a\n"
-    "failed command leaves no output file behind. The source format is described\n"
-    "in docs/script-format.md.\n"
+    "failed command leaves no output file behind. An output replaces only a\n"
+    "regular file that is not an input: never a folder, a link or a device.\n"
+    "The source format is described in docs/script-format.md.\n"
     "\n"
     "Exit codes:\n"
     "  0  done\n"
     "  1  the source has a fault (compile)\n"
     "  2  wrong command line\n"
-    "  3  a file could not be read or written\n";
+    "  3  a file could not be read or written (the input, a module, an output),\n"
+    "     or an output was refused\n";
 
 struct CommandLine {
     std::string command;
@@ -89,12 +91,18 @@ std::span<const std::uint8_t> AsBytes(const std::string& text) {
 int Compile(const CommandLine& line, std::ostream& err) {
     const fs::path input(line.input);
     const fs::path output = line.output ? fs::path(*line.output) : fs::path(input).replace_extension(".malware");
-    std::vector<std::uint8_t> script;
     try {
         const std::vector<std::uint8_t> source = ReadWholeFile(input);
-        script = CompileScript(std::string_view(reinterpret_cast<const char*>(source.data()), source.size()),
-                               line.input, input.parent_path());
-        WriteFileAtomically(output, script);
+        const CompiledSource compiled = CompileSource(
+            std::string_view(reinterpret_cast<const char*>(source.data()), source.size()), line.input,
+            input.parent_path());
+        std::vector<fs::path> inputs = compiled.filesRead;
+        inputs.push_back(input);
+        CheckOutputTarget(output, inputs);
+        WriteFileAtomically(output, compiled.script);
+    } catch (const ModuleFileError& e) {
+        err << e.what() << "\n";
+        return kExitIoError;
     } catch (const SourceError& e) {
         err << e.what() << "\n";
         return kExitSourceError;
@@ -112,11 +120,24 @@ int Dump(const CommandLine& line, std::ostream& out, std::ostream& err) {
     std::vector<fs::path> written;
     try {
         const DumpResult dump = DumpScript(ReadWholeFile(input), baseName);
-        for (const auto& [name, bytes] : dump.sideFiles) {
-            const fs::path path = folder / name;
-            WriteFileAtomically(path, bytes);
-            written.push_back(path);
-            if (!line.output) err << "quellmar-script: wrote " << path.string() << "\n";
+        // Every output is checked before the first is written: a refused one
+        // leaves nothing behind.
+        std::vector<fs::path> targets;
+        for (const auto& [name, bytes] : dump.sideFiles) targets.push_back(folder / name);
+        if (line.output) targets.emplace_back(*line.output);
+        const std::vector<fs::path> inputs{input};
+        for (std::size_t i = 0; i < targets.size(); ++i) {
+            CheckOutputTarget(targets[i], inputs);
+            for (std::size_t j = 0; j < i; ++j) {
+                if (targets[j].lexically_normal() == targets[i].lexically_normal())
+                    throw FileError("will not write '" + targets[i].string() +
+                                    "' twice: the source and its module would share it");
+            }
+        }
+        for (std::size_t i = 0; i < dump.sideFiles.size(); ++i) {
+            WriteFileAtomically(targets[i], dump.sideFiles[i].second);
+            written.push_back(targets[i]);
+            if (!line.output) err << "quellmar-script: wrote " << targets[i].string() << "\n";
         }
         if (line.output)
             WriteFileAtomically(*line.output, AsBytes(dump.source));

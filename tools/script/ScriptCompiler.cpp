@@ -21,9 +21,14 @@ Container ParseScript(std::string_view source, const std::string& fileName, cons
 
 std::vector<std::uint8_t> CompileScript(std::string_view source, const std::string& fileName,
                                         const std::filesystem::path& baseDir) {
+    return CompileSource(source, fileName, baseDir).script;
+}
+
+CompiledSource CompileSource(std::string_view source, const std::string& fileName,
+                             const std::filesystem::path& baseDir) {
     const ParsedScript parsed = ParseSource(source, fileName, baseDir);
     try {
-        return WriteContainer(parsed.container);
+        return {WriteContainer(parsed.container), parsed.filesRead};
     } catch (const LayoutError& e) {
         const SourcePlace place =
             e.item < parsed.itemPlaces.size() ? parsed.itemPlaces[e.item] : parsed.layoutPlace;

@@ -23,6 +23,12 @@ struct SourceError : std::runtime_error {
     std::string message;  // the text without the place
 };
 
+// A module file named in the source that cannot be read (missing, a folder,
+// a read error): a fault of the files beside the source, not of its text.
+struct ModuleFileError : SourceError {
+    using SourceError::SourceError;
+};
+
 // Parses a source into its container. Module files named in the source are
 // read relative to baseDir. Throws SourceError.
 Container ParseScript(std::string_view source, const std::string& fileName,
@@ -32,5 +38,15 @@ Container ParseScript(std::string_view source, const std::string& fileName,
 // SourceError, also for a container that cannot be laid out.
 std::vector<std::uint8_t> CompileScript(std::string_view source, const std::string& fileName,
                                         const std::filesystem::path& baseDir = {});
+
+struct CompiledSource {
+    std::vector<std::uint8_t> script;
+    std::vector<std::filesystem::path> filesRead;  // besides the source: its module file
+};
+
+// CompileScript, also saying which files it read, so that the output does
+// not replace one of them.
+CompiledSource CompileSource(std::string_view source, const std::string& fileName,
+                             const std::filesystem::path& baseDir = {});
 
 }  // namespace qm::script

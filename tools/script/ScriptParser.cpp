@@ -271,11 +271,24 @@ private:
 
     Bytes ReadModuleFile(const Token& at, const std::string& name) {
         const std::filesystem::path path = baseDir_ / std::filesystem::path(name);
+        const auto fail = [&](const std::string& why) {
+            throw ModuleFileError(file_, at.line, at.column,
+                                  "cannot read the module file '" + path.string() + "'" + why);
+        };
+        std::error_code ignored;
+        if (std::filesystem::is_directory(path, ignored)) fail(": it is a folder, not a file");
         std::ifstream in(path, std::ios::binary);
-        if (!in) Fail(at, "cannot read the module file '" + path.string() + "'");
-        Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (in.bad()) Fail(at, "cannot read the module file '" + path.string() + "'");
+        if (!in) fail("");
+        Bytes bytes;
+        try {
+            bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        } catch (const std::ios_base::failure&) {
+            // The stream buffer throws on a failed read, whatever the stream's mask.
+            fail("");
+        }
+        if (in.bad()) fail("");
         if (bytes.empty()) Fail(at, "the module file '" + path.string() + "' is empty");
+        out_.filesRead.push_back(path);
         return bytes;
     }
 

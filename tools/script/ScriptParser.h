@@ -20,9 +20,10 @@ struct ParsedScript {
     Container container;
     std::vector<SourcePlace> itemPlaces;  // one per body item: its statement's first word
     SourcePlace layoutPlace;              // the statement that shaped the file's layout most
+    std::vector<std::filesystem::path> filesRead;  // the module file, when the source names one
 };
 
-// Throws SourceError.
+// Throws SourceError (ModuleFileError for a module file that cannot be read).
 ParsedScript ParseSource(std::string_view source, const std::string& fileName, const std::filesystem::path& baseDir);
 
 }  // namespace qm::script
