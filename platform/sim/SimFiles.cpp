@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/CodePage.h"
 #include "platform/sim/SimPlatform.h"
 
 namespace qm::sim {
@@ -40,7 +41,43 @@ DWORD CopyOut(const std::string& text, char* buffer, DWORD size) {
     return length;
 }
 
+constexpr const char* kPendingMovesKey = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+constexpr const char* kPendingMovesValue = "PendingFileRenameOperations";
+
+// A multi-string's entries, each with its zero, without the list's final zero.
+std::u16string MultiStringEntries(const RegValue& value) {
+    std::u16string text;
+    for (std::size_t i = 0; i + 1 < value.data.size(); i += 2)
+        text += static_cast<char16_t>(value.data[i] | (value.data[i + 1] << 8));
+    // An entry may be empty (a deletion's new name): only the last zero ends the list.
+    if (!text.empty() && text.back() == u'\0') text.pop_back();
+    if (!text.empty() && text.back() != u'\0') text += u'\0';
+    return text;
+}
+
+std::string WithoutNtPrefix(std::u16string_view path) {
+    if (!path.empty() && path.front() == u'!') path.remove_prefix(1);
+    if (path.substr(0, 4) == u"\\??\\") path.remove_prefix(4);
+    return Utf16ToAnsi(path);
+}
+
 }  // namespace
+
+std::vector<DelayedMove> SimPlatform::delayedMoves() const {
+    std::vector<DelayedMove> moves;
+    const auto value = registry_.GetValue(kPendingMovesKey, kPendingMovesValue);
+    if (!value || value->type != REG_MULTI_SZ) return moves;
+    const std::u16string entries = MultiStringEntries(*value);
+    std::vector<std::u16string> names;
+    for (std::size_t start = 0; start < entries.size();) {
+        const std::size_t end = entries.find(u'\0', start);
+        names.push_back(entries.substr(start, end - start));
+        start = end + 1;
+    }
+    for (std::size_t i = 0; i + 1 < names.size(); i += 2)
+        moves.push_back(DelayedMove{WithoutNtPrefix(names[i]), WithoutNtPrefix(names[i + 1])});
+    return moves;
+}
 
 HANDLE SimPlatform::CreateFileA(const char* fileName, DWORD access, DWORD shareMode,
                                 const void* /*securityAttributes*/, DWORD creation, DWORD flags,
@@ -183,7 +220,23 @@ BOOL SimPlatform::MoveFileExA(const char* existing, const char* newName, DWORD f
         // deletion); the machine's user may do so, as on an administrator's
         // account.
         if (flags & MOVEFILE_COPY_ALLOWED) return Fail(ERROR_INVALID_PARAMETER, FALSE);
-        delayedMoves_.push_back(DelayedMove{existing, newName != nullptr ? newName : ""});
+        // Kept where Windows keeps it, pairs of NT paths in one multi-string:
+        // the file, then its new name (empty: delete; "!": replace).
+        std::u16string pending;
+        if (auto old = registry_.GetValue(kPendingMovesKey, kPendingMovesValue); old && old->type == REG_MULTI_SZ)
+            pending = MultiStringEntries(*old);
+        pending += u"\\??\\" + AnsiToUtf16(existing) + u'\0';
+        if (newName != nullptr)
+            pending += std::u16string(flags & MOVEFILE_REPLACE_EXISTING ? u"!" : u"") + u"\\??\\" + AnsiToUtf16(newName);
+        pending += u'\0';
+        pending += u'\0';
+        std::vector<BYTE> data(pending.size() * 2);
+        for (std::size_t i = 0; i < pending.size(); ++i) {
+            data[2 * i] = static_cast<BYTE>(pending[i] & 0xFF);
+            data[2 * i + 1] = static_cast<BYTE>(pending[i] >> 8);
+        }
+        if (!registry_.SetValue(kPendingMovesKey, kPendingMovesValue, REG_MULTI_SZ, std::move(data)))
+            return Fail(ERROR_ACCESS_DENIED, FALSE);
         return TRUE;
     }
     if (newName == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);

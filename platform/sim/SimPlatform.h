@@ -174,7 +174,9 @@ public:
     bool EndProcess(DWORD processId, DWORD exitCode = 0);
 
     const std::vector<WinExecCall>& winExecCalls() const { return winExecCalls_; }
-    const std::vector<DelayedMove>& delayedMoves() const { return delayedMoves_; }
+    // The moves and deletions left for the next start, as Windows keeps them:
+    // the Session Manager's PendingFileRenameOperations value.
+    std::vector<DelayedMove> delayedMoves() const;
     const std::vector<MessageBoxCall>& messageBoxes() const { return messageBoxes_; }
     const std::vector<ShellExecuteCall>& shellExecutes() const { return shellExecutes_; }
 
@@ -213,7 +215,6 @@ private:
     ProcessTable processes_;
     ModuleTable modules_;
     std::vector<WinExecCall> winExecCalls_;
-    std::vector<DelayedMove> delayedMoves_;
     std::vector<MessageBoxCall> messageBoxes_;
     std::vector<ShellExecuteCall> shellExecutes_;
     std::string commandLine_;  // what GetCommandLineA last gave
