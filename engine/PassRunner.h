@@ -3,6 +3,7 @@
 // passes. Used by the wizard, the command-line front end and the tests.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "engine/ItemList.h"
@@ -24,11 +25,17 @@ struct PassCallbacks {
     TStatusProc status = nullptr;
     TProgressProc progress;
     TProgressProc progressMax;
+    // Asked after every record and before every queued deletion: true ends
+    // the pass there. The records read so far keep their rows; in a removal
+    // pass the queued deletions not yet started, and the checked rows the
+    // read never reached, get report lines "Not done: ...".
+    std::function<bool()> stopRequested;
 };
 
 struct PassResult {
     bool scriptOpened = false;  // false: the script had vanished (the halt has run)
     bool hadErrors = false;     // a report line failed: the wizard offers Retry
+    bool stopped = false;       // stopRequested ended the pass early
 };
 
 // Runs one pass over the script: the scan pass fills the item lists, the

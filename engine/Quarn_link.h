@@ -21,6 +21,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -46,6 +47,11 @@ enum : std::uint8_t {
 // The report's operation code for stopping a program; the others are the
 // script's own operation codes (kOpDelete ... kOpUnregister).
 inline constexpr std::uint16_t kOperationKill = 0;
+
+// What a report line's operation text begins with when the operation failed,
+// and when a stopped removal pass never did it.
+inline constexpr const char* kReportFailedPrefix = "Error ";
+inline constexpr const char* kReportNotDonePrefix = "Not done: ";
 
 // The status callback: a plain procedure, with no context of its own.
 using TStatusProc = void (*)(const std::string& text, const std::string& path, bool scanMode);
@@ -181,9 +187,21 @@ public:
     // ---- After the last record ----
     void ProcessPendingLists();
 
+    // ---- A pass the user stopped ----
+    // Asked before each queued deletion; true leaves it, and every one after
+    // it, not started. Set FStopped when the read itself was stopped.
+    std::function<bool()> FStopQuery;
+    bool FStopped = false;
+    // The report lines of the checked rows that a stopped read never reached.
+    void ReportNotReached();
+
     // ---- Report and module hook ----
     void AddReportLine(std::uint8_t Category, std::uint16_t Operation, bool Failed, const std::string& Name,
                        const std::string& Path);
+    // A line for an operation that a stopped pass did not do: "Not done: "
+    // and the operation's words.
+    void AddNotDoneLine(std::uint8_t Category, const std::string& Words, const std::string& Name,
+                        const std::string& Path);
     void FinishReport();
     void CallModule(TReadSpecialFile* Sender, const std::string& EntryName);
 
@@ -196,6 +214,8 @@ private:
     void AddItemRow(ItemList* list, std::uint8_t category, const char* caption, int image,
                     std::initializer_list<std::string> texts);
     ItemList* ListOfCategory(std::uint8_t category) const;
+    // FStopped, once FStopQuery has said so.
+    bool StopNow();
 };
 
 // ---- Unit functions of Quarn_link ----

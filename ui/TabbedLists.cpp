@@ -36,7 +36,7 @@ constexpr const wchar_t* kSelfProperty = L"qmui.TabbedLists";
 
 }  // namespace
 
-void TabbedLists::Create(HWND parent, HIMAGELIST images, HFONT font, int dpi) {
+void TabbedLists::Create(HWND parent, HIMAGELIST images, HIMAGELIST checkImages, HFONT font, int dpi) {
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
     // A control parent: the dialog keys go on into the lists inside it.
     tab_ = CreateWindowExW(WS_EX_CONTROLPARENT, WC_TABCONTROLW, L"",
@@ -56,7 +56,8 @@ void TabbedLists::Create(HWND parent, HIMAGELIST images, HFONT font, int dpi) {
     labelHeight_ = MulDiv(22, dpi, 96);
 
     for (int i = 0; i < kTabCount; ++i)
-        lists_[i].Create(tab_, kTabs[i].listId, ColumnsOf(kTabs[i].list), kTabs[i].checkBoxes, images, font, dpi);
+        lists_[i].Create(tab_, kTabs[i].listId, ColumnsOf(kTabs[i].list), kTabs[i].checkBoxes, images, checkImages,
+                         font, dpi);
     Rebuild();
     Sync();
     LayoutLists();
@@ -141,6 +142,10 @@ bool TabbedLists::SelectNext(bool backwards) {
     return true;
 }
 
+void TabbedLists::FlushLists() {
+    for (ListViewItemList& list : lists_) list.Flush();
+}
+
 bool TabbedLists::OnNotify(const NMHDR& header, LRESULT& result) {
     for (ListViewItemList& list : lists_)
         if (list.OnNotify(header, result)) return true;
@@ -187,6 +192,7 @@ void TabbedLists::LayoutLists() {
         } else {
             MoveWindow(lists_[i].hwnd(), area.left, area.top, width, height, TRUE);
         }
+        lists_[i].Refit();
     }
 }
 

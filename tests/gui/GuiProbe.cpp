@@ -251,6 +251,26 @@ std::wstring Probe::Cell(HWND list, int row, int column) const {
     return text;
 }
 
+std::vector<std::wstring> Probe::Column(HWND list, int column) const {
+    constexpr size_t kChars = 1024;
+    RemoteBuffer remote(process_.hProcess, sizeof(LVITEMW) + kChars * sizeof(wchar_t));
+    std::vector<std::wstring> cells;
+    const int rows = RowCount(list);
+    for (int row = 0; row < rows; ++row) {
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = static_cast<wchar_t*>(remote.at(sizeof(LVITEMW)));
+        item.cchTextMax = kChars;
+        remote.Write(0, &item, sizeof item);
+        const auto length =
+            Send(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.at(0)));
+        std::wstring text(static_cast<size_t>(length), L'\0');
+        if (length > 0) remote.Read(sizeof(LVITEMW), text.data(), static_cast<size_t>(length) * sizeof(wchar_t));
+        cells.push_back(text);
+    }
+    return cells;
+}
+
 std::vector<std::wstring> Probe::Row(HWND list, int row, int columns) const {
     std::vector<std::wstring> cells;
     for (int column = 0; column < columns; ++column) cells.push_back(Cell(list, row, column));

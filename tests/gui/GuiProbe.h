@@ -77,6 +77,8 @@ public:
     int RowCount(HWND list) const;
     std::wstring Cell(HWND list, int row, int column) const;
     std::vector<std::wstring> Row(HWND list, int row, int columns) const;
+    // One column of every row, read through one buffer.
+    std::vector<std::wstring> Column(HWND list, int column) const;
     bool RowChecked(HWND list, int row) const;
     void SetRowChecked(HWND list, int row, bool checked);
 
