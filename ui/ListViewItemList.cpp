@@ -38,6 +38,7 @@ void ListViewItemList::Create(HWND parent, int id, const std::vector<ListColumn>
         10, 10, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
         reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    header_ = reinterpret_cast<HWND>(SendMessageW(hwnd_, LVM_GETHEADER, 0, 0));
     DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_INFOTIP | LVS_EX_DOUBLEBUFFER;
     if (checkBoxes) extended |= LVS_EX_CHECKBOXES;
     SendMessageW(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
@@ -198,7 +199,7 @@ bool ListViewItemList::OnNotify(const NMHDR& header, LRESULT& result) {
         }
     }
     // The header of this list: the hidden item-number column stays hidden.
-    if (header.hwndFrom != nullptr && GetParent(header.hwndFrom) == hwnd_) {
+    if (header.hwndFrom != nullptr && header.hwndFrom == header_) {
         switch (header.code) {
             case HDN_BEGINTRACKW:
             case HDN_BEGINTRACKA:

@@ -96,6 +96,7 @@ private:
     void ApplyWidths();
 
     HWND hwnd_ = nullptr;
+    HWND header_ = nullptr;  // the list view's header control
     bool checkBoxes_ = false;
     std::vector<ListColumn> columns_;
     std::vector<std::wstring> captions_;

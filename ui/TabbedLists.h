@@ -52,6 +52,7 @@ private:
     static LRESULT CALLBACK TabProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND tab_ = nullptr;
+    HWND parent_ = nullptr;  // the window that answers for the lists
     HWND label_ = nullptr;  // "Running processes (that will be killed):"
     WNDPROC originalProc_ = nullptr;
     std::array<ListViewItemList, kTabCount> lists_;

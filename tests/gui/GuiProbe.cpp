@@ -136,6 +136,7 @@ HWND Probe::WaitForWindow(const wchar_t* className, const wchar_t* title, int mi
 
 HWND Probe::WaitForMain(int milliseconds) {
     main_ = WaitForWindow(qmui::id::kMainClass, qmui::id::kMainTitle, milliseconds);
+    for (HWND& marker : markers_) marker = nullptr;
     return main_;
 }
 
@@ -190,7 +191,8 @@ HWND Probe::FindControl(int id, HWND root) const {
 int Probe::Page() const {
     int page = -1;
     for (int i = 0; i < 7; ++i) {
-        if (!IsWindowVisible(Control(qmui::id::pageMarker[i]))) continue;
+        if (markers_[i] == nullptr || !IsWindow(markers_[i])) markers_[i] = Control(qmui::id::pageMarker[i]);
+        if (!IsWindowVisible(markers_[i])) continue;
         if (page != -1) return -1;
         page = i;
     }

@@ -109,6 +109,9 @@ private:
     PROCESS_INFORMATION process_{};
     HWND main_ = nullptr;
     std::wstring shotFolder_;
+    // The pages' marker controls, found once: looking for them on every poll
+    // would keep Wine's server busy while Quellmar works.
+    mutable HWND markers_[7] = {};
 };
 
 template <typename T>

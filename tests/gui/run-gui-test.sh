@@ -34,6 +34,11 @@ done
 for tool in Xvfb import convert wine wineserver x86_64-w64-mingw32-g++; do
   command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 2; }
 done
+# Wine's own fonts (Debian's fonts-wine): Tahoma for the windows, Marlett
+# for the title bar's buttons. Without them Wine substitutes other fonts.
+for font in tahoma.ttf marlett.ttf; do
+  [[ -f "/usr/share/wine/fonts/$font" ]] || { echo "missing Wine's $font (tools/install-deps.sh installs fonts-wine)" >&2; exit 2; }
+done
 [[ -f "$quellmar" ]] || { echo "missing $quellmar (cmake --build --preset win64)" >&2; exit 2; }
 [[ -x "$script_tool" ]] || { echo "missing $script_tool (cmake --build --preset linux)" >&2; exit 2; }
 
@@ -83,6 +88,8 @@ export DISPLAY=":$display"
 export WINEPREFIX="$work/prefix" WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
 wine wineboot --init >/dev/null 2>&1
 wineserver -w
+# Wine's fonts in the prefix's font folder, where every Wine finds them.
+cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 if (( dpi != 96 )); then
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
   wine reg add 'HKCC\Software\Fonts' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
