@@ -61,17 +61,21 @@ void WaitForPassUnderWay(Probe& probe, int page, int bar) {
 void ClicksDuringAScan(Probe& probe, int registryRows) {
     probe.Click(id::bNext);
     WaitForPassUnderWay(probe, qm::kPagePDetectie, id::TeProgressBarLoad);
+    // Held still, so the clicks and keys wait for the scan's next refresh.
+    probe.Suspend();
     Check(!probe.Enabled(id::bBack) && !probe.Enabled(id::bNext) && !probe.Enabled(id::TeButton2),
           "during the scan Back, Next and About are disabled");
     probe.Click(id::bBack);
     probe.Click(id::bNext);
-    probe.Type('B', {VK_MENU});
-    probe.Type('N', {VK_MENU});
     probe.Click(id::TeButton2);
-    probe.Type('U', {VK_MENU});
-    probe.Settle();
-    CheckEqual(probe.Page(), static_cast<int>(qm::kPagePDetectie), "Back, Next and About leave the scan on its page");
-    Check(probe.FindShown(id::kAboutClass, id::kAboutTitle) == nullptr, "no About box opens during the scan");
+    probe.Type('B', {VK_MENU}, false);
+    probe.Type('N', {VK_MENU}, false);
+    probe.Type('U', {VK_MENU}, false);
+    probe.Resume();
+    Check(WaitUntil([&] { return probe.Page() != qm::kPagePDetectie; }, kPassTimeout) &&
+              probe.Page() == qm::kPagePAlegere,
+          "Back, Next and About leave the scan on its page until it ends on the choice page");
+    Check(probe.FindShown(id::kAboutClass, id::kAboutTitle) == nullptr, "no About box opened during the scan");
     probe.WaitForPage(qm::kPagePAlegere, kPassTimeout);
     const HWND registry = probe.Control(id::AdvListREG);
     CheckEqual(probe.RowCount(registry), registryRows, "the scan lists every registry item once");
