@@ -130,6 +130,11 @@ void RemoveModuleFile(const std::string& ModulePath) {
     ForceDeleteFile(ModulePath, true);
 }
 
+bool TlinkObject::StopNow() {
+    if (!FStopped && FStopQuery && FStopQuery()) FStopped = true;
+    return FStopped;
+}
+
 void TlinkObject::ProcessPendingLists() {
     OnProgress(nullptr, 0);
     OnProgressMax(nullptr, FPendingFiles->Count());
@@ -138,6 +143,10 @@ void TlinkObject::ProcessPendingLists() {
     for (auto it = FPendingFiles->rbegin(); it != FPendingFiles->rend(); ++it) {
         const std::string& entry = *it;
         OnProgress(nullptr, --index);
+        if (StopNow()) {
+            AddNotDoneLine(kCategoryDisk, "Delete ", ExtractFileName(entry), ExtractFilePath(entry));
+            continue;
+        }
         const bool deleted = ForceDeleteFile(entry, false) || ForceDeleteFile(entry, true);
         AddReportLine(kCategoryDisk, kOpDelete, !deleted, ExtractFileName(entry), ExtractFilePath(entry));
         OnItemStatus(nullptr, entry, kOpDelete, 0);
@@ -148,6 +157,10 @@ void TlinkObject::ProcessPendingLists() {
     for (auto it = FPendingFolders->rbegin(); it != FPendingFolders->rend(); ++it) {
         const std::string& entry = *it;
         OnProgress(nullptr, --index);
+        if (StopNow()) {
+            AddNotDoneLine(kCategoryDisk, "Delete ", "", entry);
+            continue;
+        }
         RemoveFolderTree(entry);
         AddReportLine(kCategoryDisk, kOpDelete, DirectoryExists(entry), "", entry);
         OnItemStatus(nullptr, entry, kOpDelete, 0);

@@ -40,11 +40,28 @@ PassResult RunPass(const std::string& ScriptPath, bool ScanMode, const PassLists
     engine.FProcessList = Lists.process;
     engine.FServerList = Lists.server;
     engine.ConnectReader(*reader);
+    if (Callbacks.stopRequested) {
+        TReadSpecialFile& r = *reader;
+        r.OnProgress = [&engine, &r, &Callbacks](TReadSpecialFile* sender, std::int32_t position) {
+            engine.OnProgress(sender, position);
+            if (Callbacks.stopRequested()) r.FStopRequested = true;
+        };
+        // A read ended on request does not reach the end of the script: that
+        // is no damage.
+        r.OnError = [&engine, &r](TReadSpecialFile* sender, const std::string& message, std::int32_t count) {
+            if (r.FStopRequested && message == "Force Close") return;
+            engine.OnError(sender, message, count);
+        };
+        engine.FStopQuery = Callbacks.stopRequested;
+    }
 
     reader->Read(false);
+    engine.FStopped = reader->FStopRequested;
     engine.ProcessPendingLists();
     result.hadErrors = engine.FHadErrors;
     result.refusals = engine.FRefusals;
+    result.stopped = engine.FStopped;
+    if (!ScanMode && result.stopped) engine.ReportNotReached();
     if (!ScanMode) engine.FinishReport();
     return result;
 }

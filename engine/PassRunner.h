@@ -3,6 +3,7 @@
 // passes. Used by the wizard, the command-line front end and the tests.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,11 @@ struct PassCallbacks {
     TStatusProc status = nullptr;
     TProgressProc progress;
     TProgressProc progressMax;
+    // Asked after every record and before every queued deletion: true ends
+    // the pass there. The records read so far keep their rows; in a removal
+    // pass the queued deletions not yet started, and the checked rows the
+    // read never reached, get report lines "Not done: ...".
+    std::function<bool()> stopRequested;
 };
 
 struct PassResult {
@@ -33,6 +39,7 @@ struct PassResult {
     // Items the guard rails refused in a scan pass (the removal pass reports
     // them as lines of its own).
     std::vector<TRefusalNote> refusals;
+    bool stopped = false;       // stopRequested ended the pass early
 };
 
 // Runs one pass over the script: the scan pass fills the item lists, the

@@ -21,6 +21,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -60,6 +61,11 @@ enum : std::uint8_t {
 // The report's operation code for stopping a program; the others are the
 // script's own operation codes (kOpDelete ... kOpUnregister).
 inline constexpr std::uint16_t kOperationKill = 0;
+
+// What a report line's operation text begins with when the operation failed,
+// and when a stopped removal pass never did it.
+inline constexpr const char* kReportFailedPrefix = "Error ";
+inline constexpr const char* kReportNotDonePrefix = "Not done: ";
 
 // The status callback: a plain procedure, with no context of its own.
 using TStatusProc = void (*)(const std::string& text, const std::string& path, bool scanMode);
@@ -202,12 +208,24 @@ public:
     // ---- After the last record ----
     void ProcessPendingLists();
 
+    // ---- A pass the user stopped ----
+    // Asked before each queued deletion; true leaves it, and every one after
+    // it, not started. Set FStopped when the read itself was stopped.
+    std::function<bool()> FStopQuery;
+    bool FStopped = false;
+    // The report lines of the checked rows that a stopped read never reached.
+    void ReportNotReached();
+
     // ---- Report and module hook ----
     void AddReportLine(std::uint8_t Category, std::uint16_t Operation, bool Failed, const std::string& Name,
                        const std::string& Path);
     // A line for an item the guard rails refused: "Refused " and the
     // operation word, the path, the name and the reason; not a failure.
     void AddRefusalLine(const TRefusalNote& Refusal);
+    // A line for an operation that a stopped pass did not do: "Not done: "
+    // and the operation's words.
+    void AddNotDoneLine(std::uint8_t Category, const std::string& Words, const std::string& Name,
+                        const std::string& Path);
     void FinishReport();
     void CallModule(TReadSpecialFile* Sender, const std::string& EntryName);
 
@@ -236,6 +254,8 @@ private:
     KeyView AddView() const;
     // The path, and its 32-bit twin on 64-bit Windows when it has one.
     std::vector<std::string> CopiesOf(const std::string& path) const;
+    // FStopped, once FStopQuery has said so.
+    bool StopNow();
 };
 
 // ---- Unit functions of Quarn_link ----

@@ -2,8 +2,10 @@
 // and the module hook: calling an entry point of the script's own module.
 #include "engine/Quarn_link.h"
 
+#include <algorithm>
 #include <exception>
 
+#include "locations/Paths.h"
 #include "platform/Handles.h"
 #include "platform/Platform.h"
 #include "reader/Quarn_ReadSpecialFile.h"
@@ -54,7 +56,7 @@ void TlinkObject::AddReportLine(std::uint8_t Category, std::uint16_t Operation, 
         report.SetImageIndex(row, kPictureNone);
     }
     const char* word = OperationWord(Operation);
-    report.AddSubItem(row, word == nullptr ? std::string() : std::string(Failed ? "Error " : "") + word);
+    report.AddSubItem(row, word == nullptr ? std::string() : std::string(Failed ? kReportFailedPrefix : "") + word);
     report.AddSubItem(row, Path);
     report.AddSubItem(row, Name);
     if (Failed) report.SetImageIndex(row, kPictureFailed);
@@ -71,6 +73,44 @@ void TlinkObject::AddRefusalLine(const TRefusalNote& Refusal) {
     report.AddSubItem(row, Refusal.Path);
     report.AddSubItem(row, Refusal.Name);
     report.AddSubItem(row, Refusal.Reason);
+}
+
+void TlinkObject::AddNotDoneLine(std::uint8_t Category, const std::string& Words, const std::string& Name,
+                                 const std::string& Path) {
+    if (FReportList == nullptr) return;
+    ItemList& report = *FReportList;
+    const int row = report.AddRow();
+    report.SetCaption(row, Category <= kCategoryServer ? kCategoryLooks[Category].caption : "");
+    report.SetImageIndex(row, kPictureNone);
+    report.AddSubItem(row, kReportNotDonePrefix + Words);
+    report.AddSubItem(row, Path);
+    report.AddSubItem(row, Name);
+}
+
+void TlinkObject::ReportNotReached() {
+    for (std::uint8_t category = kCategoryRegistry; category <= kCategoryServer; ++category) {
+        const ItemList* list = ListOfCategory(category);
+        if (list == nullptr) continue;
+        for (int row = 0; row < list->RowCount(); ++row) {
+            const int count = list->SubItemCount(row);
+            if (count < 2) continue;
+            // The last sub-item is the row's item number; the read stopped at FItemNumber.
+            const std::string number = list->SubItem(row, count - 1);
+            const bool numeric = !number.empty() && number.size() <= 9 &&
+                                 std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
+            if (!numeric || std::stoi(number) <= FItemNumber) continue;
+            if (category != kCategoryProcess && !list->Checked(row)) continue;
+            // Sub-item 1 is the object; the next one, where the row has one, its value.
+            const std::string object = list->SubItem(row, 1);
+            const std::string value = count > 3 ? list->SubItem(row, 2) : std::string();
+            if (category == kCategoryDisk && list->ImageIndex(row) == kPictureFile) {
+                // As the report's file lines: the folder, then the name.
+                AddNotDoneLine(category, list->Caption(row), ExtractFileName(object), ExtractFilePath(object));
+                continue;
+            }
+            AddNotDoneLine(category, list->Caption(row), value == "*" ? std::string() : value, object);
+        }
+    }
 }
 
 void TlinkObject::FinishReport() {

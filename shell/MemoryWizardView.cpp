@@ -79,6 +79,16 @@ std::optional<std::string> MemoryWizardView::ChooseScript(const std::string& ini
     return dialogAnswer;
 }
 
+void MemoryWizardView::ProcessMessages() {
+    ++messagesProcessed_;
+    if (whileProcessingMessages) whileProcessingMessages();
+}
+
+bool MemoryWizardView::Confirm(const std::string& question) {
+    questions.push_back(question);
+    return confirmAnswer;
+}
+
 bool MemoryWizardView::TabVisible(Widget tab) const { return Lookup(tabVisible_, tab, true); }
 
 int MemoryWizardView::Progress(Widget bar) const { return Lookup(progress_, bar, 0); }

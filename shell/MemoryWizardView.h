@@ -2,6 +2,7 @@
 // it, and the command-line front end runs the same flow without windows.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -33,7 +34,9 @@ public:
     void SetProgressMax(Widget bar, int maximum) override { progressMax_[bar] = maximum; }
     void SetAnimating(Widget widget, bool animating) override { animating_[widget] = animating; }
     void LoadDescription(const std::string& html) override { description_ = html; }
-    void ProcessMessages() override { ++messagesProcessed_; }
+    void ProcessMessages() override;
+    void UpdateLists() override { ++listUpdates_; }
+    bool Confirm(const std::string& question) override;
     std::optional<std::string> ChooseScript(const std::string& initialFolder, const std::string& filter,
                                             const std::string& title) override;
     void ShowAbout() override { ++aboutShown_; }
@@ -51,6 +54,14 @@ public:
     int aboutShown() const { return aboutShown_; }
     bool anchored() const { return anchored_; }
     int messagesProcessed() const { return messagesProcessed_; }
+    int listUpdates() const { return listUpdates_; }
+
+    // What the user does while the window handles its messages, for example
+    // a click in the middle of a pass.
+    std::function<void()> whileProcessingMessages;
+    // The answer to Confirm, and the questions asked.
+    bool confirmAnswer = false;
+    std::vector<std::string> questions;
 
     // The open dialog: the answer it gives (nothing = Cancel), and what it was asked.
     std::optional<std::string> dialogAnswer;
@@ -71,6 +82,7 @@ private:
     int aboutShown_ = 0;
     bool anchored_ = false;
     int messagesProcessed_ = 0;
+    int listUpdates_ = 0;
 };
 
 }  // namespace qm

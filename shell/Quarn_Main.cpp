@@ -2,6 +2,7 @@
 #include "shell/Quarn_Main.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "engine/MachineHalves.h"
 #include "engine/PassRunner.h"
@@ -11,6 +12,7 @@
 #include "platform/Handles.h"
 #include "platform/Platform.h"
 #include "shell/HandOver64.h"
+#include "shell/ReportSummary.h"
 
 namespace qm {
 
@@ -19,7 +21,6 @@ namespace {
 // The wizard window of this run: ShowOperationStatus is a plain procedure
 // with no context, so it finds the window here.
 TFQuarnUninstall* g_wizard = nullptr;
-WizardView* g_view = nullptr;
 
 const char* const kDialogFilter = "All anti-malware files|*.malware";
 const char* const kDialogTitle = "Alege Fisierul care sa-l Uninstall";
@@ -61,23 +62,16 @@ void ProgressMax(void* context, TReadSpecialFile*, std::int32_t value) {
 
 }  // namespace
 
-void ShowOperationStatus(const std::string& text, const std::string& path, bool scanMode) {
-    if (g_view == nullptr) return;
-    g_view->SetCaption(scanMode ? Widget::Loperation : Widget::LUninstalloperation, text);
-    g_view->SetCaption(scanMode ? Widget::advLStatusDetect : Widget::advLStatusUninstal, path);
-    g_view->ProcessMessages();
+void ShowOperationStatus(const std::string& text, const std::string& path, bool) {
+    if (g_wizard != nullptr) g_wizard->SetOperationStatus(text, path);
 }
 
 TFQuarnUninstall::TFQuarnUninstall(WizardView& view) : view_(view) {
     g_wizard = this;
-    g_view = &view;
 }
 
 TFQuarnUninstall::~TFQuarnUninstall() {
-    if (g_wizard == this) {
-        g_wizard = nullptr;
-        g_view = nullptr;
-    }
+    if (g_wizard == this) g_wizard = nullptr;
 }
 
 void TFQuarnUninstall::FormCreate(const std::vector<std::string>& arguments) {
@@ -121,6 +115,7 @@ void TFQuarnUninstall::PreviewRead() {
 }
 
 void TFQuarnUninstall::bNextClick() {
+    if (passRunning_) return;  // one pass at a time; the page stays
     switch (view_.PageIndex()) {
         case kPagePreclama:
             view_.SetEnabled(Widget::bBack, true);
@@ -132,6 +127,12 @@ void TFQuarnUninstall::bNextClick() {
             view_.ShowPage(kPagePDetectie);
             view_.SetEnabled(Widget::bNext, true);
             Scan(true);
+            if (lastPassStopped_) {
+                // What was found so far, to look at or remove, in either mode.
+                view_.ShowPage(kPagePAlegere);
+                ShowChoice();
+                return;
+            }
             if (view_.List(Widget::AdvListREG).RowCount() == 0 && view_.List(Widget::AdvListDisck).RowCount() == 0 &&
                 view_.List(Widget::AdvListIni).RowCount() == 0 && view_.List(Widget::AdvServers).RowCount() == 0) {
                 view_.SetEnabled(Widget::bBack, true);
@@ -181,6 +182,7 @@ void TFQuarnUninstall::ShowChoice() {
 }
 
 void TFQuarnUninstall::bBackClick() {
+    if (passRunning_) return;
     if (view_.PageIndex() == kPagePDescriere) {
         view_.SetEnabled(Widget::bBack, false);
         view_.SetEnabled(Widget::bNext, true);
@@ -193,6 +195,7 @@ void TFQuarnUninstall::bBackClick() {
 }
 
 void TFQuarnUninstall::bRetryClick() {
+    if (passRunning_) return;
     view_.ShowPage(kPagePDescriere);
     bNextClick();
 }
@@ -224,29 +227,113 @@ void TFQuarnUninstall::PgAllOperationChange() {
     view_.SetVisible(Widget::lbFound, selectable);
 }
 
-void TFQuarnUninstall::TeButton1Click() { view_.ShowAbout(); }
+void TFQuarnUninstall::TeButton1Click() {
+    // A modal box would hold the pass until it closed.
+    if (!passRunning_) view_.ShowAbout();
+}
+
+std::string TFQuarnUninstall::StopQuestion(bool scanMode) {
+    return scanMode ? "Stop the scan?\r\n\r\nNothing has been changed. The lists will show what was found so far."
+                    : "Stop the removal?\r\n\r\nWhat has been removed stays removed; nothing is left half done. "
+                      "The report will show what was done and what was not.";
+}
+
+bool TFQuarnUninstall::CloseQuery() {
+    if (!passRunning_) return true;
+    if (!stopRequested_ && view_.Confirm(StopQuestion(scanMode_))) stopRequested_ = true;
+    return false;
+}
 
 void TFQuarnUninstall::FormClose() { RemoveModuleFile(modulePath_); }
 
+void TFQuarnUninstall::SetOperationStatus(const std::string& text, const std::string& path) {
+    operation_ = text;
+    path_ = path;
+    statusChanged_ = true;
+}
+
+// Called after every record (and before every queued deletion): the one
+// place where a running pass looks at the clock.
 void TFQuarnUninstall::FormProgress(void*, int value) {
-    view_.SetProgress(scanMode_ ? Widget::TeProgressBarLoad : Widget::TeProgressBarUninstall, value);
+    position_ = value;
+    progressChanged_ = true;
+    if (passRunning_ && pacer_.Due(clock_())) Refresh(true);
 }
 
 void TFQuarnUninstall::FormProgressMax(void*, int value) {
-    view_.SetProgressMax(scanMode_ ? Widget::TeProgressBarLoad : Widget::TeProgressBarUninstall, value);
+    maximum_ = value;
+    progressChanged_ = true;
 }
+
+void TFQuarnUninstall::Refresh(bool pump) {
+    if (statusChanged_) {
+        view_.SetCaption(scanMode_ ? Widget::Loperation : Widget::LUninstalloperation, operation_);
+        view_.SetCaption(scanMode_ ? Widget::advLStatusDetect : Widget::advLStatusUninstal, path_);
+        statusChanged_ = false;
+    }
+    if (progressChanged_) {
+        const Widget bar = scanMode_ ? Widget::TeProgressBarLoad : Widget::TeProgressBarUninstall;
+        view_.SetProgressMax(bar, maximum_);
+        view_.SetProgress(bar, position_);
+        progressChanged_ = false;
+    }
+    view_.UpdateLists();
+    if (pump) view_.ProcessMessages();
+}
+
+namespace {
+
+// While a pass runs nothing may start another one or leave the page: Back,
+// Next and About are disabled, and enabled again as they were.
+class PassButtons {
+public:
+    explicit PassButtons(WizardView& view) : view_(view) {
+        for (size_t i = 0; i < std::size(kButtons); ++i) {
+            enabled_[i] = view.Enabled(kButtons[i]);
+            view.SetEnabled(kButtons[i], false);
+        }
+    }
+    ~PassButtons() {
+        for (size_t i = 0; i < std::size(kButtons); ++i) view_.SetEnabled(kButtons[i], enabled_[i]);
+    }
+    PassButtons(const PassButtons&) = delete;
+    PassButtons& operator=(const PassButtons&) = delete;
+
+private:
+    static constexpr Widget kButtons[] = {Widget::bBack, Widget::bNext, Widget::TeButton2};
+    WizardView& view_;
+    bool enabled_[std::size(kButtons)] = {};
+};
+
+// Marks the pass running for its length, whatever ends it.
+class RunningFlag {
+public:
+    explicit RunningFlag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~RunningFlag() { flag_ = false; }
+    RunningFlag(const RunningFlag&) = delete;
+    RunningFlag& operator=(const RunningFlag&) = delete;
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
 
 void TFQuarnUninstall::Scan(bool scanMode) {
     // A second pass must not start while one runs (only one reader at a time).
-    if (scanRunning_) return;
-    scanRunning_ = true;
+    if (passRunning_) return;
     scanMode_ = scanMode;
+    stopRequested_ = false;
+    lastPassStopped_ = false;
     const Widget infinite = scanMode ? Widget::AdvInfiniteProgress1 : Widget::AdvInfiniteProgress2;
     const Widget bar = scanMode ? Widget::TeProgressBarLoad : Widget::TeProgressBarUninstall;
     const Widget operation = scanMode ? Widget::Loperation : Widget::LUninstalloperation;
     const Widget status = scanMode ? Widget::advLStatusDetect : Widget::advLStatusUninstal;
 
-    if (!scanMode) view_.List(Widget::AdvRaport).Clear();
+    if (!scanMode) {
+        view_.List(Widget::AdvRaport).Clear();
+        view_.SetCaption(Widget::lbSummary, "");
+    }
     view_.SetVisible(infinite, true);
     view_.SetAnimating(infinite, true);
     view_.SetProgress(bar, 0);
@@ -272,12 +359,28 @@ void TFQuarnUninstall::Scan(bool scanMode) {
     callbacks.status = &ShowOperationStatus;
     callbacks.progress = {&Progress, this};
     callbacks.progressMax = {&ProgressMax, this};
+    callbacks.stopRequested = [this] { return stopRequested_; };
 
-    const PassResult result = RunPass(scriptPath_, scanMode, lists, callbacks, modulePath_);
-    scanRunning_ = false;
+    PassResult result;
+    const SteadyTime started = clock_();
+    {
+        const PassButtons buttons(view_);
+        const RunningFlag running(passRunning_);
+        statusChanged_ = progressChanged_ = false;
+        pacer_.Start(started);
+        result = RunPass(scriptPath_, scanMode, lists, callbacks, modulePath_);
+        // Always shown at the end; clicks wait for the main loop, when the
+        // flow after the pass has set the buttons.
+        Refresh(false);
+    }
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(clock_() - started);
+    lastPassStopped_ = result.stopped;
     if (!result.scriptOpened) return;  // the script vanished: the halt has run
 
     view_.SetVisible(Widget::bRetry, result.hadErrors);
+    if (!scanMode)
+        view_.SetCaption(Widget::lbSummary,
+                         SummaryLine(CountReport(view_.List(Widget::AdvRaport)), result.stopped, elapsed));
     view_.SetAnimating(infinite, false);
     for (Widget widget : {infinite, operation, status, bar}) view_.SetVisible(widget, false);
 }

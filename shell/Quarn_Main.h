@@ -3,13 +3,20 @@
 // status, Select all and Select none, Retry, the start-page reset and the
 // removal of the extracted module when the window closes.
 //
+// One pass at a time: while a pass runs, Back, Next, Retry and About do
+// nothing (their buttons are disabled), and Exit asks whether to stop the
+// pass. The pass shows its status, progress and new rows about 30 times a
+// second (RefreshPacer), not after every record.
+//
 // It drives its window only through WizardView, so the whole flow runs (and
 // is tested) without any widget toolkit.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
 
+#include "shell/RefreshPacer.h"
 #include "shell/WizardView.h"
 
 namespace qm {
@@ -37,8 +44,18 @@ public:
     void bUncheckallClick();
     void PgAllOperationChange();
     void TeButton1Click();  // the About button
+    // Exit, the window's close box and Esc: true when the window may close.
+    // During a pass it asks instead whether to stop the pass, and a yes
+    // stops it after the current record.
+    bool CloseQuery();
     // Removes the module file that the latest pass extracted.
     void FormClose();
+
+    bool PassRunning() const { return passRunning_; }
+    // The latest pass was stopped by the user.
+    bool LastPassStopped() const { return lastPassStopped_; }
+    // The clock that paces the refreshes and times the passes.
+    void SetClock(PassClock clock) { clock_ = std::move(clock); }
 
     // One pass: true for the scan pass, false for the removal pass.
     void Scan(bool scanMode);
@@ -49,23 +66,41 @@ public:
     void FormProgress(void* sender, int value);
     void FormProgressMax(void* sender, int value);
 
+    // The status of the running pass (ShowOperationStatus), shown at the
+    // next refresh.
+    void SetOperationStatus(const std::string& text, const std::string& path);
+
     const std::string& ScriptPath() const { return scriptPath_; }
     const std::string& ModulePath() const { return modulePath_; }
+
+    // The question Exit asks during a pass.
+    static std::string StopQuestion(bool scanMode);
 
 private:
     void PreviewRead();
     void ShowChoice();
+    // Shows the running pass's status, progress and new rows; `pump` lets
+    // the window handle its messages too.
+    void Refresh(bool pump);
 
     WizardView& view_;
     std::string scriptPath_;
     std::string modulePath_;
     std::string handOverTo_ = "Quellmar64.exe";
-    bool scanRunning_ = false;  // which pass the progress belongs to
-    bool scanMode_ = true;
+    bool passRunning_ = false;
+    bool scanMode_ = true;  // which pass the progress belongs to
+    bool stopRequested_ = false;
+    bool lastPassStopped_ = false;
+    PassClock clock_ = [] { return std::chrono::steady_clock::now(); };
+    RefreshPacer pacer_;
+    // What the next refresh shows.
+    std::string operation_, path_;
+    int position_ = 0, maximum_ = 100;
+    bool statusChanged_ = false, progressChanged_ = false;
 };
 
-// The status procedure given to the engine: shows the operation and its path
-// on the labels of the running pass, then lets the window repaint.
+// The status procedure given to the engine: the operation and its path for
+// the labels of the running pass, shown at the next refresh.
 void ShowOperationStatus(const std::string& text, const std::string& path, bool scanMode);
 
 }  // namespace qm

@@ -45,6 +45,7 @@ enum class Widget {
     advLStatusUninstal,
     AdvInfiniteProgress1,
     AdvInfiniteProgress2,
+    lbSummary,  // the report's summary line, above AdvRaport
 };
 
 // The pages of the notebook nbWizard, in index order.
@@ -92,6 +93,11 @@ public:
     virtual void LoadDescription(const std::string& html) = 0;
     // Lets the window handle the messages that are waiting (repaint, clicks).
     virtual void ProcessMessages() = 0;
+    // Brings the list widgets up to date with the rows added since the last
+    // update, in one batch each, drawing held meanwhile.
+    virtual void UpdateLists() = 0;
+    // Asks the user a yes-or-no question (whether to stop the running pass).
+    virtual bool Confirm(const std::string& question) = 0;
     // The open dialog: the chosen file, or nothing when cancelled.
     virtual std::optional<std::string> ChooseScript(const std::string& initialFolder, const std::string& filter,
                                                     const std::string& title) = 0;

@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64             # Windows builds (32-bit release, 64-bit tests)
   wine wine64                                         # runs the Windows tests here
   xvfb xauth imagemagick                              # GUI tests and screenshots
+  fonts-wine                                          # Wine's own fonts: Tahoma, and Marlett for the title-bar buttons
   clang libclang-rt-14-dev                            # the reader's fuzz target
 )
 

@@ -51,6 +51,7 @@ inline constexpr int advLStatusUninstal = 1144;
 inline constexpr int reportHeading = 1150;
 inline constexpr int AdvRaport = 1151;
 inline constexpr int bRetry = 1152;
+inline constexpr int lbSummary = 1153;
 // Page 6, nothing found
 inline constexpr int nothingPicture = 1160;
 inline constexpr int nothingText = 1161;

@@ -16,6 +16,12 @@ namespace {
 
 constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
+// Posted: the focus goes forward once the message that changed the page is done.
+constexpr UINT kFocusForward = WM_APP + 1;
+// Posted by a button's focus change: the default-button look follows.
+constexpr UINT kFocusMoved = WM_APP + 2;
+constexpr int kPushButtons[] = {id::bBack,  id::bNext,     id::btnExit,    id::TeButton2,
+                                id::bRetry, id::bCheckall, id::bUncheckall};
 
 void RegisterWindowClass(HINSTANCE instance) {
     WNDCLASSEXW wc{};
@@ -138,6 +144,8 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         case WM_CLOSE: RequestClose(); return 0;
+        case kFocusForward: FocusForward(); return 0;
+        case kFocusMoved: UpdateDefaultLook(); return 0;
         case WM_DESTROY:
             UnregisterKeyboardWindow(hwnd_);
             PostQuitMessage(0);
@@ -149,6 +157,10 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void MainWindow::OnCommand(int id, int code) {
+    if (code == BN_SETFOCUS || code == BN_KILLFOCUS) {
+        PostMessageW(hwnd_, kFocusMoved, 0, 0);
+        return;
+    }
     if (code != BN_CLICKED) return;
     if (id == IDCANCEL || id == id::btnExit) {  // Esc, the Exit button
         RequestClose();
@@ -183,6 +195,17 @@ void MainWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
     switch (item.CtlID) {
         case id::welcomePicture:
         case id::nothingPicture: DrawBrandPicture(item.hDC, item.rcItem, fonts_.title.get()); return;
+        case id::barSeparator: {
+            // An etched line: shadow above light, each half the control's height.
+            RECT band = item.rcItem;
+            const int half = std::max<int>(1, (band.bottom - band.top) / 2);
+            band.bottom = band.top + half;
+            FillRect(item.hDC, &band, GetSysColorBrush(COLOR_BTNSHADOW));
+            band.top = band.bottom;
+            band.bottom = item.rcItem.bottom;
+            FillRect(item.hDC, &band, GetSysColorBrush(COLOR_BTNHIGHLIGHT));
+            return;
+        }
         case id::advLStatusDetect:
         case id::advLStatusUninstal: {
             // A long path keeps its start and its file name: "C:\WINDOWS\...\pest.dll".
@@ -233,6 +256,10 @@ void MainWindow::Run(void (qm::TFQuarnUninstall::*handler)()) {
         MessageBoxW(hwnd_, L"Unexpected error", id::kMainTitle, MB_OK | MB_ICONERROR);
     }
     --busy_;
+    if (busy_ == 0 && pageChanged_) {
+        pageChanged_ = false;
+        PostMessageW(hwnd_, kFocusForward, 0, 0);
+    }
     if (busy_ == 0 && closePending_) {
         closePending_ = false;
         RequestClose();
@@ -241,7 +268,9 @@ void MainWindow::Run(void (qm::TFQuarnUninstall::*handler)()) {
 
 void MainWindow::RequestClose() {
     if (hwnd_ == nullptr) return;
-    if (busy_ > 0) {  // a pass is running: close when it is over
+    // During a pass: the question whether to stop it; the window stays.
+    if (wizard_ != nullptr && !wizard_->CloseQuery()) return;
+    if (busy_ > 0) {  // a handler is running: close when it is over
         closePending_ = true;
         return;
     }
@@ -271,6 +300,32 @@ void MainWindow::Relayout() {
                                        r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     if (positions != nullptr) EndDeferWindowPos(positions);
+    controls_.report.Refit();
+}
+
+void MainWindow::FocusForward() {
+    if (hwnd_ == nullptr || GetActiveWindow() != hwnd_) return;
+    for (int id : {id::bNext, id::bBack}) {
+        const HWND button = GetDlgItem(hwnd_, id);
+        if (!IsWindowVisible(button) || !IsWindowEnabled(button)) continue;
+        parkedFocus_ = nullptr;
+        SetFocus(button);
+        break;
+    }
+    UpdateDefaultLook();
+}
+
+void MainWindow::UpdateDefaultLook() {
+    if (hwnd_ == nullptr) return;
+    const HWND chosen = GetDlgItem(hwnd_, DefaultButton());
+    for (int id : kPushButtons) {
+        const HWND button = GetDlgItem(hwnd_, id);
+        if (button == nullptr) continue;
+        const LONG style = GetWindowLongW(button, GWL_STYLE);
+        const LONG type = button == chosen ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        if ((style & BS_TYPEMASK) != type)
+            SendMessageW(button, BM_SETSTYLE, static_cast<WPARAM>((style & 0xFFFF & ~BS_TYPEMASK) | type), TRUE);
+    }
 }
 
 void MainWindow::FixFocus() {

@@ -53,6 +53,8 @@ public:
     void SetAnimating(qm::Widget infiniteProgress, bool animating) override;
     void LoadDescription(const std::string& html) override;
     void ProcessMessages() override;
+    void UpdateLists() override;
+    bool Confirm(const std::string& question) override;
     std::optional<std::string> ChooseScript(const std::string& initialFolder, const std::string& filter,
                                             const std::string& title) override;
     void ShowAbout() override;
@@ -79,6 +81,12 @@ private:
     void Relayout();
     // Puts the keyboard focus back on a control that can take it.
     void FixFocus();
+    // After a page change: the focus on Next (Back when Next is disabled),
+    // so Enter goes on.
+    void FocusForward();
+    // The default-button look on the push button that has the focus, and on
+    // Next while no push button has it.
+    void UpdateDefaultLook();
 
     HINSTANCE instance_;
     const UiFonts& fonts_;
@@ -95,6 +103,7 @@ private:
     bool anchored_ = false;
     int busy_ = 0;
     bool closePending_ = false;
+    bool pageChanged_ = false;  // since the running handler began
     HWND savedFocus_ = nullptr;
     HWND parkedFocus_ = nullptr;  // where FixFocus put the focus when no better control could take it
     SIZE minimumSize_{};

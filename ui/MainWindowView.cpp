@@ -33,6 +33,7 @@ void MainWindow::ApplyVisibility(const PlacedControl& control) const {
 
 void MainWindow::ShowPage(int page) {
     page_ = page;
+    pageChanged_ = true;
     // Hide the old page first, so no control of it keeps the focus.
     for (const PlacedControl& control : controls_.placed)
         if (control.page != page && control.page != kBarPage) ApplyVisibility(control);
@@ -130,6 +131,16 @@ void MainWindow::SetAnimating(Widget infiniteProgress, bool animating) {
 void MainWindow::LoadDescription(const std::string& html) { controls_.description.Load(html); }
 
 void MainWindow::ProcessMessages() { PumpWaitingMessages(); }
+
+void MainWindow::UpdateLists() {
+    controls_.tabs.FlushLists();
+    controls_.report.Flush();
+}
+
+bool MainWindow::Confirm(const std::string& question) {
+    return MessageBoxW(hwnd_, WithLineFeeds(Widen(question)).c_str(), id::kMainTitle,
+                       MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
 
 std::optional<std::string> MainWindow::ChooseScript(const std::string& initialFolder, const std::string& filter,
                                                     const std::string& title) {

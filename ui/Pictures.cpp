@@ -167,6 +167,14 @@ void DrawGlyph(HDC dc, const RECT& box, Glyph glyph) {
             break;
         case Glyph::NextArrow: c.Shape({{6, 6}, {20, 16}, {6, 26}}, RGB(30, 150, 60), RGB(20, 100, 40)); break;
         case Glyph::Shield: ShieldShape(c); break;
+        case Glyph::CheckOff:
+        case Glyph::CheckOn:
+            c.Box(1.5, 1.5, 14.5, 14.5, RGB(255, 255, 255), RGB(90, 90, 90));
+            if (glyph == Glyph::CheckOn) {
+                c.Line(4.2, 8, 6.8, 10.8, 1.8, RGB(20, 20, 20));
+                c.Line(6.8, 10.8, 11.8, 4.8, 1.8, RGB(20, 20, 20));
+            }
+            break;
     }
 }
 
@@ -223,6 +231,13 @@ ImageList MakeItemImages(int size) {
                                       [](int i) { return kPictures[i].index == i; }));
     ImageList list(ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, qm::kPictureCount, 0));
     for (const Picture& picture : kPictures) AddGlyph(list.get(), picture.glyph, size);
+    return list;
+}
+
+ImageList MakeCheckImages(int size) {
+    ImageList list(ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 2, 0));
+    AddGlyph(list.get(), Glyph::CheckOff, size);
+    AddGlyph(list.get(), Glyph::CheckOn, size);
     return list;
 }
 

@@ -26,6 +26,8 @@ enum class Glyph {
     About,
     NextArrow,
     Shield,
+    CheckOff,
+    CheckOn,
 };
 
 // Draws one picture into a square.
@@ -37,6 +39,8 @@ void DrawGlyph(HDC dc, const RECT& box, Glyph glyph);
 // line, 9 register server, 10 unregister server; then the tab pictures:
 // 11 registry, 12 disk, 13 servers, 14 processes, 15 INI.
 ImageList MakeItemImages(int size);
+// The lists' check boxes: 0 unchecked, 1 checked (state images 1 and 2).
+ImageList MakeCheckImages(int size);
 // A list holding one picture (the Next button's arrow).
 ImageList MakeSingleImage(Glyph glyph, int size);
 Icon MakeIcon(Glyph glyph, int size);

@@ -32,11 +32,10 @@ constexpr TabInfo kTabs[] = {
 };
 constexpr int kProcessTab = 4;
 
-constexpr const wchar_t* kSelfProperty = L"qmui.TabbedLists";
 
 }  // namespace
 
-void TabbedLists::Create(HWND parent, HIMAGELIST images, HFONT font, int dpi) {
+void TabbedLists::Create(HWND parent, HIMAGELIST images, HIMAGELIST checkImages, HFONT font, int dpi) {
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
     // A control parent: the dialog keys go on into the lists inside it.
     tab_ = CreateWindowExW(WS_EX_CONTROLPARENT, WC_TABCONTROLW, L"",
@@ -45,7 +44,10 @@ void TabbedLists::Create(HWND parent, HIMAGELIST images, HFONT font, int dpi) {
                            nullptr);
     SendMessageW(tab_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SendMessageW(tab_, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
-    SetPropW(tab_, kSelfProperty, this);
+    // In the window's own long, not a property: every notification of the
+    // lists passes here, and a property costs Wine a server call to read.
+    SetWindowLongPtrW(tab_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    parent_ = parent;
     originalProc_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(tab_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TabbedLists::TabProc)));
 
@@ -56,7 +58,8 @@ void TabbedLists::Create(HWND parent, HIMAGELIST images, HFONT font, int dpi) {
     labelHeight_ = MulDiv(22, dpi, 96);
 
     for (int i = 0; i < kTabCount; ++i)
-        lists_[i].Create(tab_, kTabs[i].listId, ColumnsOf(kTabs[i].list), kTabs[i].checkBoxes, images, font, dpi);
+        lists_[i].Create(tab_, kTabs[i].listId, ColumnsOf(kTabs[i].list), kTabs[i].checkBoxes, images, checkImages,
+                         font, dpi);
     Rebuild();
     Sync();
     LayoutLists();
@@ -141,6 +144,10 @@ bool TabbedLists::SelectNext(bool backwards) {
     return true;
 }
 
+void TabbedLists::FlushLists() {
+    for (ListViewItemList& list : lists_) list.Flush();
+}
+
 bool TabbedLists::OnNotify(const NMHDR& header, LRESULT& result) {
     for (ListViewItemList& list : lists_)
         if (list.OnNotify(header, result)) return true;
@@ -187,18 +194,19 @@ void TabbedLists::LayoutLists() {
         } else {
             MoveWindow(lists_[i].hwnd(), area.left, area.top, width, height, TRUE);
         }
+        lists_[i].Refit();
     }
 }
 
 LRESULT CALLBACK TabbedLists::TabProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = static_cast<TabbedLists*>(GetPropW(hwnd, kSelfProperty));
+    auto* self = reinterpret_cast<TabbedLists*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     const WNDPROC original = self->originalProc_;
     switch (message) {
         case WM_NOTIFY:
         case WM_COMMAND:
         case WM_CTLCOLORSTATIC:
             // The window that holds the tab control answers for the controls inside it.
-            return SendMessageW(GetParent(hwnd), message, wParam, lParam);
+            return SendMessageW(self->parent_, message, wParam, lParam);
         case WM_SIZE: {
             const LRESULT result = CallWindowProcW(original, hwnd, message, wParam, lParam);
             self->LayoutLists();
@@ -206,7 +214,7 @@ LRESULT CALLBACK TabbedLists::TabProc(HWND hwnd, UINT message, WPARAM wParam, LP
         }
         case WM_NCDESTROY:
             SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-            RemovePropW(hwnd, kSelfProperty);
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
             return CallWindowProcW(original, hwnd, message, wParam, lParam);
         default: return CallWindowProcW(original, hwnd, message, wParam, lParam);
     }

@@ -20,7 +20,7 @@ public:
     TabbedLists(const TabbedLists&) = delete;
     TabbedLists& operator=(const TabbedLists&) = delete;
 
-    void Create(HWND parent, HIMAGELIST images, HFONT font, int dpi);
+    void Create(HWND parent, HIMAGELIST images, HIMAGELIST checkImages, HFONT font, int dpi);
     HWND hwnd() const { return tab_; }
 
     // The list of one of the five item-list widgets, or nullptr.
@@ -37,6 +37,8 @@ public:
     // Ctrl+Tab and Ctrl+Shift+Tab: the next or previous visible tab becomes
     // active. False when there is no other tab to go to.
     bool SelectNext(bool backwards);
+    // Gives every list the rows added since the last flush.
+    void FlushLists();
     // Notifications of the lists; see ListViewItemList::OnNotify.
     bool OnNotify(const NMHDR& header, LRESULT& result);
 
@@ -50,6 +52,7 @@ private:
     static LRESULT CALLBACK TabProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND tab_ = nullptr;
+    HWND parent_ = nullptr;  // the window that answers for the lists
     HWND label_ = nullptr;  // "Running processes (that will be killed):"
     WNDPROC originalProc_ = nullptr;
     std::array<ListViewItemList, kTabCount> lists_;

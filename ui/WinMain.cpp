@@ -12,7 +12,6 @@
 
 #include "engine/ProgramEnd.h"
 #include "platform/win32/Win32Platform.h"
-#include "reader/Quarn_ReadSpecialFile.h"
 #include "shell/Quarn_Main.h"
 #include "ui/ControlIds.h"
 #include "ui/Fonts.h"
@@ -51,8 +50,6 @@ std::vector<std::string> Arguments() {
     return arguments;
 }
 
-void PumpForReader() { qmui::PumpWaitingMessages(); }
-
 void EndMessageLoop() { PostQuitMessage(0); }
 
 // Detaches the logic from the window before the logic goes.
@@ -70,7 +67,8 @@ private:
 int Run(HINSTANCE instance, int showCommand) {
     qm::win32::Win32Platform platform;
     qm::SetCurrentPlatform(&platform);
-    qm::SetProcessMessagesProc(&PumpForReader);
+    // No pump after every record: the wizard's logic lets the window handle
+    // its messages at its own pace while a pass runs.
     qm::SetProgramEndProc(&EndMessageLoop);
 
     const qmui::UiFonts fonts = qmui::MakeUiFonts();

@@ -105,6 +105,8 @@ private:
 };
 
 constexpr DWORD kTabStop = WS_TABSTOP | WS_GROUP;
+// The window follows the buttons' focus for the default-button look.
+constexpr DWORD kPush = BS_PUSHBUTTON | BS_NOTIFY;
 
 void BuildWelcomePage(PageBuilder& b) {
     const int page = qm::kPagePreclama;
@@ -126,14 +128,14 @@ void BuildDescriptionPage(PageBuilder& b) {
     b.Place(page, c.description.hwnd(), b.scale()({10, 10, 672, 300}), kAnchorAll, Widget::htmlLite1);
     HWND automatic = b.Button(
         page, id::rbAuto, L"&Automatic uninstallation (every spyware trace will be removed without asking you)",
-        BS_AUTORADIOBUTTON | BS_MULTILINE | kTabStop, {14, 316, 664, 30}, kAnchorBottomWide, Widget::rbAuto);
+        BS_AUTORADIOBUTTON | BS_MULTILINE | BS_NOTIFY | kTabStop, {14, 316, 664, 30}, kAnchorBottomWide, Widget::rbAuto);
     SendMessageW(automatic, BM_SETCHECK, BST_CHECKED, 0);
     b.Button(page, id::rbCustom,
              L"&Custom uninstallation (you will be prompted to select which of the detected spyware items should be "
              L"removed)",
-             BS_AUTORADIOBUTTON | BS_MULTILINE, {14, 348, 664, 30}, kAnchorBottomWide, Widget::rbCustom);
+             BS_AUTORADIOBUTTON | BS_MULTILINE | BS_NOTIFY, {14, 348, 664, 30}, kAnchorBottomWide, Widget::rbCustom);
     b.Button(page, id::CBaboutblank, L"&Restore Internet Explorer's default starting location about:blank.",
-             BS_AUTOCHECKBOX | BS_MULTILINE | kTabStop, {14, 388, 664, 24}, kAnchorBottomWide, Widget::CBaboutblank);
+             BS_AUTOCHECKBOX | BS_MULTILINE | BS_NOTIFY | kTabStop, {14, 388, 664, 24}, kAnchorBottomWide, Widget::CBaboutblank);
 }
 
 // The detection and the removal pages look alike.
@@ -158,11 +160,11 @@ void BuildPassPage(PageBuilder& b, const PassPage& p) {
 void BuildChoicePage(PageBuilder& b) {
     const int page = qm::kPagePAlegere;
     WizardControls& c = b.controls();
-    c.tabs.Create(b.window(), b.itemImages(), b.fonts().normal.get(), b.scale().dpi());
+    c.tabs.Create(b.window(), b.itemImages(), c.checkImages.get(), b.fonts().normal.get(), b.scale().dpi());
     b.Place(page, c.tabs.hwnd(), b.scale()({10, 10, 672, 302}), kAnchorAll, Widget::PgAllOperation);
-    b.Button(page, id::bCheckall, L"Select &all", BS_PUSHBUTTON | kTabStop, {10, 322, 110, 26}, kAnchorBottomLeft,
+    b.Button(page, id::bCheckall, L"Select &all", kPush | kTabStop, {10, 322, 110, 26}, kAnchorBottomLeft,
              Widget::bCheckall);
-    b.Button(page, id::bUncheckall, L"Select n&one", BS_PUSHBUTTON | kTabStop, {10, 354, 110, 26}, kAnchorBottomLeft,
+    b.Button(page, id::bUncheckall, L"Select n&one", kPush | kTabStop, {10, 354, 110, 26}, kAnchorBottomLeft,
              Widget::bUncheckall);
     b.Text(page, id::lbFound, L"", {140, 320, 542, 100}, kAnchorBottomWide, nullptr, SS_LEFT, Widget::lbFound);
 }
@@ -171,10 +173,12 @@ void BuildReportPage(PageBuilder& b) {
     const int page = qm::kPagePRaport;
     WizardControls& c = b.controls();
     b.Text(page, id::reportHeading, L"Raport", {10, 8, 672, 28}, kAnchorTopWide, b.fonts().heading.get());
-    c.report.Create(b.window(), id::AdvRaport, ColumnsOf(Widget::AdvRaport), false, b.itemImages(),
+    b.Text(page, id::lbSummary, L"", {10, 40, 672, 20}, kAnchorTopWide, b.fonts().bold.get(),
+           SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS, Widget::lbSummary);
+    c.report.Create(b.window(), id::AdvRaport, ColumnsOf(Widget::AdvRaport), false, b.itemImages(), nullptr,
                     b.fonts().normal.get(), b.scale().dpi());
-    b.Place(page, c.report.hwnd(), b.scale()({10, 40, 672, 340}), kAnchorAll, Widget::AdvRaport);
-    b.Button(page, id::bRetry, L"&Retry", BS_PUSHBUTTON | kTabStop, {582, 390, 100, 28}, kAnchorBottomRight,
+    b.Place(page, c.report.hwnd(), b.scale()({10, 64, 672, 316}), kAnchorAll, Widget::AdvRaport);
+    b.Button(page, id::bRetry, L"&Retry", kPush | kTabStop, {582, 390, 100, 28}, kAnchorBottomRight,
              Widget::bRetry);
     c.placed.back().visible = false;  // until a removal pass fails
 }
@@ -190,16 +194,17 @@ void BuildNothingFoundPage(PageBuilder& b) {
 
 void BuildButtonBar(PageBuilder& b) {
     WizardControls& c = b.controls();
-    HWND line = b.Make(L"STATIC", L"", SS_ETCHEDHORZ, 0, id::barSeparator, nullptr);
+    // Drawn by the window: an etched line as thick as the screen's DPI asks.
+    HWND line = b.Make(L"STATIC", L"", SS_OWNERDRAW, 0, id::barSeparator, nullptr);
     b.Place(kBarPage, line, b.scale()({0, kNotebookHeight, kClientWidth, 2}), kAnchorBottomWide);
 
-    HWND back = b.Button(kBarPage, id::bBack, L"&Back", BS_PUSHBUTTON | kTabStop, {482, 437, 95, 28},
+    HWND back = b.Button(kBarPage, id::bBack, L"&Back", kPush | kTabStop, {482, 437, 95, 28},
                          kAnchorBottomRight, Widget::bBack);
-    HWND next = b.Button(kBarPage, id::bNext, L"&Next", BS_DEFPUSHBUTTON | kTabStop, {587, 437, 95, 28},
+    HWND next = b.Button(kBarPage, id::bNext, L"&Next", BS_DEFPUSHBUTTON | BS_NOTIFY | kTabStop, {587, 437, 95, 28},
                          kAnchorBottomRight, Widget::bNext);
-    HWND exit = b.Button(kBarPage, id::btnExit, L"E&xit program", BS_PUSHBUTTON | BS_ICON | kTabStop, {10, 435, 36, 32},
+    HWND exit = b.Button(kBarPage, id::btnExit, L"E&xit program", kPush | BS_ICON | kTabStop, {10, 435, 36, 32},
                          kAnchorBottomLeft, Widget::btnExit);
-    HWND about = b.Button(kBarPage, id::TeButton2, L"Abo&ut", BS_PUSHBUTTON | BS_ICON | kTabStop, {52, 435, 36, 32},
+    HWND about = b.Button(kBarPage, id::TeButton2, L"Abo&ut", kPush | BS_ICON | kTabStop, {52, 435, 36, 32},
                           kAnchorBottomLeft, Widget::TeButton2);
     EnableWindow(back, FALSE);
     EnableWindow(next, FALSE);  // until the script's description has been read
@@ -230,6 +235,7 @@ void BuildButtonBar(PageBuilder& b) {
 
 void BuildWizardPages(HWND window, const PageResources& resources, WizardControls& controls) {
     PageBuilder b(window, resources, controls);
+    controls.checkImages = MakeCheckImages(b.scale()(kSmallIcon));
     BuildWelcomePage(b);
     BuildDescriptionPage(b);
     BuildPassPage(

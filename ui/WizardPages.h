@@ -36,6 +36,7 @@ struct WizardControls {
     HWND tooltip = nullptr;       // the buttons' hints
     Icon exitIcon, aboutIcon;
     ImageList nextImage;
+    ImageList checkImages;  // the lists' check boxes, at the screen's size
 };
 
 struct PageResources {

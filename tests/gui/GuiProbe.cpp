@@ -136,6 +136,7 @@ HWND Probe::WaitForWindow(const wchar_t* className, const wchar_t* title, int mi
 
 HWND Probe::WaitForMain(int milliseconds) {
     main_ = WaitForWindow(qmui::id::kMainClass, qmui::id::kMainTitle, milliseconds);
+    for (HWND& marker : markers_) marker = nullptr;
     return main_;
 }
 
@@ -190,7 +191,8 @@ HWND Probe::FindControl(int id, HWND root) const {
 int Probe::Page() const {
     int page = -1;
     for (int i = 0; i < 7; ++i) {
-        if (!IsWindowVisible(Control(qmui::id::pageMarker[i]))) continue;
+        if (markers_[i] == nullptr || !IsWindow(markers_[i])) markers_[i] = Control(qmui::id::pageMarker[i]);
+        if (!IsWindowVisible(markers_[i])) continue;
         if (page != -1) return -1;
         page = i;
     }
@@ -249,6 +251,26 @@ std::wstring Probe::Cell(HWND list, int row, int column) const {
     std::wstring text(static_cast<size_t>(length), L'\0');
     if (length > 0) remote.Read(sizeof(LVITEMW), text.data(), static_cast<size_t>(length) * sizeof(wchar_t));
     return text;
+}
+
+std::vector<std::wstring> Probe::Column(HWND list, int column) const {
+    constexpr size_t kChars = 1024;
+    RemoteBuffer remote(process_.hProcess, sizeof(LVITEMW) + kChars * sizeof(wchar_t));
+    std::vector<std::wstring> cells;
+    const int rows = RowCount(list);
+    for (int row = 0; row < rows; ++row) {
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = static_cast<wchar_t*>(remote.at(sizeof(LVITEMW)));
+        item.cchTextMax = kChars;
+        remote.Write(0, &item, sizeof item);
+        const auto length =
+            Send(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.at(0)));
+        std::wstring text(static_cast<size_t>(length), L'\0');
+        if (length > 0) remote.Read(sizeof(LVITEMW), text.data(), static_cast<size_t>(length) * sizeof(wchar_t));
+        cells.push_back(text);
+    }
+    return cells;
 }
 
 std::vector<std::wstring> Probe::Row(HWND list, int row, int columns) const {

@@ -77,6 +77,8 @@ public:
     int RowCount(HWND list) const;
     std::wstring Cell(HWND list, int row, int column) const;
     std::vector<std::wstring> Row(HWND list, int row, int columns) const;
+    // One column of every row, read through one buffer.
+    std::vector<std::wstring> Column(HWND list, int column) const;
     bool RowChecked(HWND list, int row) const;
     void SetRowChecked(HWND list, int row, bool checked);
 
@@ -107,6 +109,9 @@ private:
     PROCESS_INFORMATION process_{};
     HWND main_ = nullptr;
     std::wstring shotFolder_;
+    // The pages' marker controls, found once: looking for them on every poll
+    // would keep Wine's server busy while Quellmar works.
+    mutable HWND markers_[7] = {};
 };
 
 template <typename T>

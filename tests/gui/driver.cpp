@@ -20,6 +20,7 @@
 
 #include "shell/WizardView.h"
 #include "tests/gui/GuiProbe.h"
+#include "tests/gui/PassScenarios.h"
 #include "ui/ControlIds.h"
 
 namespace {
@@ -139,10 +140,13 @@ private:
 
 using Rows = std::vector<std::vector<std::wstring>>;
 
+// The report's lines of the pest itself, without the keys the script adds.
 Rows ReportRows(Probe& probe) {
     const HWND report = probe.Control(id::AdvRaport);
+    const std::vector<std::wstring> paths = probe.Column(report, 2);
     Rows rows;
-    for (int row = 0; row < probe.RowCount(report); ++row) rows.push_back(probe.Row(report, row, 4));
+    for (size_t row = 0; row < paths.size(); ++row)
+        if (!Contains(paths[row], L"\\GuiPestFill")) rows.push_back(probe.Row(report, static_cast<int>(row), 4));
     return rows;
 }
 
@@ -163,7 +167,7 @@ bool HasError(const Rows& rows) {
 void ShootPass(Probe& probe, int page, int bar, const std::string& name) {
     if (!gui::WaitUntil([&] { return probe.Page() == page && probe.ProgressPosition(bar) > 0; }, kPassTimeout))
         Fail("page " + std::to_string(page) + " never showed a pass under way");
-    Sleep(400);
+    Sleep(100);
     probe.Suspend();
     if (probe.Page() != page) {
         probe.Resume();
@@ -186,22 +190,43 @@ SIZE ClientSize(HWND window) {
     return {r.right, r.bottom};
 }
 
-// Tab visits every control of page 1 and of the button bar in order, and
-// the radio buttons answer to their mnemonics.
+bool LooksDefault(Probe& probe, int button) {
+    return (GetWindowLongW(probe.Control(button), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+}
+
+// Tab visits every control of page 1 and of the button bar in reading order,
+// the radio buttons answer to their mnemonics, Next keeps its default look
+// and after Alt+B Enter means Next again.
 void KeyboardOnDescriptionPage(Probe& probe) {
     const int order[] = {id::btnExit, id::TeButton2, id::htmlLite1, id::rbAuto, id::CBaboutblank, id::bBack, id::bNext};
     bool inOrder = true;
+    bool nextLooksDefault = true;
     for (int expected : order) {
         probe.Type(VK_TAB);
         inOrder = inOrder && probe.Focus() == probe.Control(expected);
+        if (expected == id::htmlLite1 || expected == id::rbAuto || expected == id::CBaboutblank)
+            nextLooksDefault = nextLooksDefault && LooksDefault(probe, id::bNext) && !LooksDefault(probe, id::btnExit);
     }
-    Check(inOrder, "Tab goes round Exit, About, the description, the choice, the box, Back and Next");
+    Check(inOrder, "Tab follows the reading order: the description, the choice, the box, Back, Next, Exit, About");
+    Check(nextLooksDefault, "Next looks like the default button while the page's controls have the focus");
+    probe.Type(VK_TAB, {VK_SHIFT});
+    Check(probe.Focus() == probe.Control(id::bBack) && LooksDefault(probe, id::bBack) && !LooksDefault(probe, id::bNext),
+          "a push button with the focus is the default one while it has it");
+    probe.Type(VK_TAB);
     probe.Type('C', {VK_MENU});
     Check(probe.Checked(id::rbCustom) && !probe.Checked(id::rbAuto), "Alt+C chooses custom removal");
     probe.Type('A', {VK_MENU});
     Check(probe.Checked(id::rbAuto) && !probe.Checked(id::rbCustom), "Alt+A chooses automatic removal again");
     probe.Type(VK_TAB, {VK_SHIFT});
     Check(probe.Focus() == probe.Control(id::htmlLite1), "Shift+Tab goes back to the description");
+
+    probe.Type('B', {VK_MENU});
+    probe.WaitForPage(qm::kPagePreclama, 10000);
+    Check(probe.Focus() == probe.Control(id::bNext) && LooksDefault(probe, id::bNext),
+          "after Alt+B the focus is on Next, the default button");
+    probe.Type(VK_RETURN);
+    probe.WaitForPage(qm::kPagePDescriere, 10000);
+    Pass("and Enter goes forward again");
 }
 
 void WelcomeAndDescription(Probe& probe) {
@@ -471,6 +496,48 @@ void AboutBox(Probe& probe) {
     Check(gui::WaitUntil([&] { return IsWindowEnabled(probe.main()) != FALSE; }, 5000), "the wizard takes input again");
 }
 
+bool PestKeyPresent() { return Pest().KeyPresent(); }
+
+// A scan from page 1 that runs to its end, in custom mode.
+void WholeScan(Probe& probe) {
+    probe.Click(id::bBack);
+    probe.WaitForPage(qm::kPagePDescriere, 10000);
+    probe.Click(id::bNext);
+    probe.WaitForPage(qm::kPagePAlegere, kPassTimeout);
+}
+
+// Clicks, keys and Exit while the passes run: one pass at a time, stop or go on.
+void DuringPasses(Probe& probe, Pest& pest, int addedKeys) {
+    pest.StopProgram();
+    pest.Plant();
+    gui::RemoveAddedKeys();
+    probe.Click(id::bBack);
+    probe.WaitForPage(qm::kPagePDescriere, 10000);
+    probe.Click(id::rbCustom);
+    probe.Settle();
+    const int registryRows = 2 + addedKeys;  // the pest's key and Run value, then the keys to add
+    gui::ClicksDuringAScan(probe, registryRows);
+    probe.Click(id::bBack);
+    probe.WaitForPage(qm::kPagePDescriere, 10000);
+    gui::EscDuringAScanNotStopped(probe, registryRows);
+    probe.Click(id::bBack);
+    probe.WaitForPage(qm::kPagePDescriere, 10000);
+    gui::ExitDuringAScanStopped(probe, registryRows, &PestKeyPresent);
+
+    WholeScan(probe);
+    gui::CloseDuringARemovalStopped(probe, addedKeys);
+    probe.Screenshot(probe.main(), "6b-report-stopped");
+    Check(FileExists(pest.Library()), "the pest's queued file deletion was not started");
+
+    pest.StopProgram();
+    pest.Plant();
+    gui::RemoveAddedKeys();
+    WholeScan(probe);
+    gui::ExitDuringARemovalNotStopped(probe);
+    CheckRemovedAll(ReportRows(probe), false);
+    CheckMachineClean(pest, false);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -478,20 +545,23 @@ int wmain(int argc, wchar_t** argv) {
         Sleep(300000);  // the pest's program: runs until Quellmar stops it
         return 0;
     }
-    if (argc != 4) {
-        std::printf("usage: driver.exe QUELLMAR.EXE SCRIPT.malware SHOT_FOLDER\n");
+    if (argc != 5) {
+        std::printf("usage: driver.exe QUELLMAR.EXE SCRIPT.malware SHOT_FOLDER ADDED_KEYS\n");
         return 2;
     }
     const std::wstring program = argv[1], script = argv[2], shots = argv[3];
+    const int addedKeys = _wtoi(argv[4]);
     StartWithoutScript(program, script, shots);
     CorruptScript(program, shots);
 
     Pest pest;
     pest.Plant();
+    gui::RemoveAddedKeys();
     Probe probe(program, {script}, shots);
     probe.WaitForMain(60000);
     WelcomeAndDescription(probe);
     AutomaticRemoval(probe, pest);
+    DuringPasses(probe, pest, addedKeys);
     CustomRemoval(probe, pest);
     NothingFound(probe, pest);
     AboutBox(probe);

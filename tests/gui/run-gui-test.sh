@@ -9,7 +9,7 @@
 #                       pictures of the documentation.
 # Environment: QM_QUELLMAR_EXE (default build/win64/Quellmar64.exe),
 #   QM_SCRIPT_TOOL (default build/linux/tools/quellmar-script),
-#   QM_GUI_FILLER (records for absent items that lengthen each pass; 4000),
+#   QM_GUI_FILLER (records for absent items that lengthen each pass; 60000),
 #   QM_GUI_DPI (the screen's DPI in the Wine prefix; 96),
 #   QM_KEEP_WORK=1 keeps the work folder.
 set -euo pipefail
@@ -17,7 +17,8 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 quellmar="${QM_QUELLMAR_EXE:-$root/build/win64/Quellmar64.exe}"
 script_tool="${QM_SCRIPT_TOOL:-$root/build/linux/tools/quellmar-script}"
-filler="${QM_GUI_FILLER:-4000}"
+filler="${QM_GUI_FILLER:-40000}"
+adds="${QM_GUI_ADDS:-12000}"
 dpi="${QM_GUI_DPI:-96}"
 # Room for the window at that DPI.
 screen="1024x768"
@@ -32,6 +33,11 @@ done
 
 for tool in Xvfb import convert wine wineserver x86_64-w64-mingw32-g++; do
   command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 2; }
+done
+# Wine's own fonts (Debian's fonts-wine): Tahoma for the windows, Marlett
+# for the title bar's buttons. Without them Wine substitutes other fonts.
+for font in tahoma.ttf marlett.ttf; do
+  [[ -f "/usr/share/wine/fonts/$font" ]] || { echo "missing Wine's $font (tools/install-deps.sh installs fonts-wine)" >&2; exit 2; }
 done
 [[ -f "$quellmar" ]] || { echo "missing $quellmar (cmake --build --preset win64)" >&2; exit 2; }
 [[ -x "$script_tool" ]] || { echo "missing $script_tool (cmake --build --preset linux)" >&2; exit 2; }
@@ -52,19 +58,24 @@ shots="$(cd "$shots" && pwd)"
 windows_path() { echo "Z:${1//\//\\}"; }
 
 # The script: the test pest, then records for absent keys that make each
-# pass last long enough to be photographed. Their paths are long, so the
-# status label shows how it shortens them.
+# scan last long enough to be photographed and clicked in, then keys to add
+# that give the removal as much to do. The absent keys' paths are long, so
+# the status label shows how it shortens them.
 cp "$root/tests/gui/gui-pests.qms" "$work/gui-pests.qms"
 absent='HKCU\Software\GuiPestAbsent\A rather long name that a pest might choose for its settings\and a second level of them\and a third one'
 for ((i = 0; i < filler; i++)); do
   printf "delete key '%s\\\\K%05d'\n" "$absent" "$i"
+done >> "$work/gui-pests.qms"
+for ((i = 0; i < adds; i++)); do
+  printf "add key 'HKCU\\\\Software\\\\GuiPestFill\\\\A%05d'\n" "$i"
 done >> "$work/gui-pests.qms"
 "$script_tool" compile "$work/gui-pests.qms" -o "$work/gui-pests.malware"
 
 # Quellmar runs from a folder of its own: no all.malware beside it.
 cp "$quellmar" "$work/bin/Quellmar.exe"
 x86_64-w64-mingw32-g++ -std=c++20 -O1 -Wall -Wextra -Wpedantic -Wshadow -Werror -municode -static \
-  -I"$root" "$root/tests/gui/driver.cpp" "$root/tests/gui/GuiProbe.cpp" -lgdi32 -o "$work/bin/driver.exe"
+  -I"$root" "$root/tests/gui/driver.cpp" "$root/tests/gui/GuiProbe.cpp" "$root/tests/gui/PassScenarios.cpp" \
+  -lgdi32 -o "$work/bin/driver.exe"
 
 # A free X display.
 display=90
@@ -77,6 +88,8 @@ export DISPLAY=":$display"
 export WINEPREFIX="$work/prefix" WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
 wine wineboot --init >/dev/null 2>&1
 wineserver -w
+# Wine's fonts in the prefix's font folder, where every Wine finds them.
+cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 if (( dpi != 96 )); then
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
   wine reg add 'HKCC\Software\Fonts' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
@@ -103,7 +116,7 @@ shooter_pid=$!
 set +e
 timeout 900 wine explorer "/desktop=QuellmarTest,$screen" "$(windows_path "$work/bin/driver.exe")" \
   "$(windows_path "$work/bin/Quellmar.exe")" "$(windows_path "$work/gui-pests.malware")" \
-  "$(windows_path "$work/requests")" 2>&1 | tee "$work/driver.log"
+  "$(windows_path "$work/requests")" "$adds" 2>&1 | tee "$work/driver.log"
 set -e
 
 echo "screenshots: $shots"
