@@ -43,7 +43,9 @@ trap cleanup EXIT
 } >"$work/bench.qms"
 build/linux/tools/quellmar-script compile "$work/bench.qms" -o "$work/bench.malware"
 mkdir -p "$work/bin"
-cp build/win64/Quellmar.exe build/win64/quellmar-cli.exe "$work/bin/"
+# The 64-bit release, under the names the driver starts.
+cp build/win64/Quellmar64.exe "$work/bin/Quellmar.exe"
+cp build/win64/quellmar-cli64.exe "$work/bin/quellmar-cli.exe"
 x86_64-w64-mingw32-g++ -std=c++20 -O1 -Wall -Wextra -Werror -municode -static -I"$root" \
   bench/gui/BenchDriver.cpp tests/gui/GuiProbe.cpp -lgdi32 -o "$work/bin/bench-driver.exe"
 
