@@ -6,6 +6,7 @@
 #include <exception>
 #include <vector>
 
+#include "engine/Backup.h"
 #include "engine/CleanupBatch.h"
 #include "engine/GuardRails.h"
 #include "engine/WindowsFamily.h"
@@ -48,7 +49,7 @@ std::string ShortForm(const std::string& path) {
     return std::string(buffer);
 }
 
-bool DeleteWithBatch(const std::string& path) {
+bool DeleteWithBatch(const std::string& path, PendingRoad& road) {
     // Names come from the clock: two files in use deleted within one
     // millisecond would share a batch file and a RunOnce value, and the
     // second would replace the first's. A taken name gets a number.
@@ -56,20 +57,32 @@ bool DeleteWithBatch(const std::string& path) {
     std::string batch = stem + ".bat";
     for (int n = 2; FileExists(batch) || FileExists(batch + ".bat"); ++n) batch = stem + "_" + std::to_string(n) + ".bat";
     try {
-        if (WriteText(batch, CleanupBatchText(path), CREATE_ALWAYS, GENERIC_WRITE))
-            CurrentPlatform().WinExec(batch.c_str(), SW_HIDE);
+        if (WriteText(batch, CleanupBatchText(path), CREATE_ALWAYS, GENERIC_WRITE) &&
+            CurrentPlatform().WinExec(batch.c_str(), SW_HIDE) > 31)
+            road.startedBatch = batch;
     } catch (const std::exception&) {
         // The result depends on the RunOnce value alone.
     }
     const std::string name = ExtractFileName(batch);
-    return WriteRunOnce(HKLM, name, batch + ".bat") || WriteRunOnce(HKCU, name, batch + ".bat");
+    for (const auto& [root, rootName] : {std::pair{HKLM, "HKLM"}, std::pair{HKCU, "HKCU"}}) {
+        if (!WriteRunOnce(root, name, batch + ".bat")) continue;
+        road.kind = PendingRoad::kBatch;
+        road.detail = batch;
+        road.extra = rootName;
+        return true;
+    }
+    return false;
 }
 
-bool ScheduleForRestart(const std::string& path) {
+bool ScheduleForRestart(const std::string& path, PendingRoad& road) {
     Platform& p = CurrentPlatform();
     if (IsWindowsNT()) {
         const std::string shortPath = ShortForm(path);
-        return p.MoveFileExA(shortPath.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+        if (!p.MoveFileExA(shortPath.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return false;
+        road.kind = PendingRoad::kReboot;
+        road.detail = shortPath;
+        road.extra.clear();
+        return true;
     }
     // The 9x family deletes what WININIT.INI's [rename] section sends to NUL.
     char windows[261] = {};
@@ -88,19 +101,30 @@ bool ScheduleForRestart(const std::string& path) {
     }
     // A second NUL= line would replace the first through the profile
     // functions, so a further [rename] block is appended instead.
-    if (hasNul) return WriteText(ini, "[rename]\r\nNUL=" + shortPath + "\r\n", OPEN_EXISTING, FILE_APPEND_DATA);
-    return p.WritePrivateProfileStringA("rename", "NUL", shortPath.c_str(), ini.c_str()) != FALSE;
+    const bool written =
+        hasNul ? WriteText(ini, "[rename]\r\nNUL=" + shortPath + "\r\n", OPEN_EXISTING, FILE_APPEND_DATA)
+               : p.WritePrivateProfileStringA("rename", "NUL", shortPath.c_str(), ini.c_str()) != FALSE;
+    if (written) {
+        road.kind = PendingRoad::kWininit;
+        road.detail = ini;
+        road.extra = shortPath;
+    }
+    return written;
 }
 
 }  // namespace
 
-bool ForceDeleteFile(const std::string& Path, bool AtReboot) {
+bool ForceDeleteFile(const std::string& Path, bool AtReboot, PendingRoad* Road) {
+    PendingRoad ignored;
+    PendingRoad& road = Road != nullptr ? *Road : ignored;
+    // A batch started by an earlier call for this file stays recorded.
+    road.kind = PendingRoad::kNone;
     try {
         // A pattern names no file: the batch file's del would delete every match.
         if (HasWildcard(Path)) return false;
         if (!FileExists(Path)) return true;
         if (CurrentPlatform().DeleteFileA(Path.c_str())) return true;
-        return AtReboot ? ScheduleForRestart(Path) : DeleteWithBatch(Path);
+        return AtReboot ? ScheduleForRestart(Path, road) : DeleteWithBatch(Path, road);
     } catch (const std::exception&) {
         return false;
     }
@@ -147,8 +171,7 @@ void TlinkObject::ProcessPendingLists() {
             AddNotDoneLine(kCategoryDisk, "Delete ", ExtractFileName(entry), ExtractFilePath(entry));
             continue;
         }
-        const bool deleted = ForceDeleteFile(entry, false) || ForceDeleteFile(entry, true);
-        AddReportLine(kCategoryDisk, kOpDelete, !deleted, ExtractFileName(entry), ExtractFilePath(entry));
+        DeleteQueuedFile(entry);
         OnItemStatus(nullptr, entry, kOpDelete, 0);
     }
     OnProgress(nullptr, 0);
@@ -161,10 +184,43 @@ void TlinkObject::ProcessPendingLists() {
             AddNotDoneLine(kCategoryDisk, "Delete ", "", entry);
             continue;
         }
-        RemoveFolderTree(entry);
-        AddReportLine(kCategoryDisk, kOpDelete, DirectoryExists(entry), "", entry);
+        DeleteQueuedFolder(entry);
         OnItemStatus(nullptr, entry, kOpDelete, 0);
     }
+}
+
+void TlinkObject::DeleteQueuedFile(const std::string& Path) {
+    const std::string name = ExtractFileName(Path), folder = ExtractFilePath(Path);
+    // Gone already, e.g. deleted under its other (short or long) name.
+    if (!FileExists(Path)) {
+        AddReportLine(kCategoryDisk, kOpDelete, false, name, folder);
+        return;
+    }
+    std::string stored;
+    if (FBackup != nullptr) {
+        const TBackup::Taken taken = FBackup->TakeFile(Path);
+        if (!BackedUp(taken.failure, kCategoryDisk, kOpDelete, name, folder)) return;
+        if (taken.how == TBackup::Taken::kMoved) {
+            AddReportLine(kCategoryDisk, kOpDelete, false, name, folder);
+            return;
+        }
+        stored = taken.stored;  // in use: a copy is kept (none when it is locked)
+    }
+    PendingRoad road;
+    const bool deleted = ForceDeleteFile(Path, false, &road) || ForceDeleteFile(Path, true, &road);
+    if (FBackup != nullptr && road.kind != PendingRoad::kNone) FBackup->Pending(Path, stored, road);
+    // Handed to the batch file or to the next start: still there, and
+    // said so.
+    if (deleted && FileExists(Path))
+        AddPendingLine(name, folder, road.kind == PendingRoad::kBatch, FBackup != nullptr && stored.empty());
+    else
+        AddReportLine(kCategoryDisk, kOpDelete, !deleted, name, folder);
+}
+
+void TlinkObject::DeleteQueuedFolder(const std::string& Path) {
+    if (FBackup != nullptr && !BackedUp(FBackup->TakeFolder(Path), kCategoryDisk, kOpDelete, "", Path)) return;
+    RemoveFolderTree(Path);
+    AddReportLine(kCategoryDisk, kOpDelete, DirectoryExists(Path), "", Path);
 }
 
 }  // namespace qm

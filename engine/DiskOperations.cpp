@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "engine/Backup.h"
 #include "engine/GuardRails.h"
 #include "locations/Paths.h"
 #include "platform/Platform.h"
@@ -19,6 +20,7 @@ void TlinkObject::CreateFolderItem(const std::string& Path) {
         }
         if (!IsItemChecked(kCategoryDisk)) return;
         if (Path.empty()) throw std::invalid_argument("no folder to create");
+        if (!BackedUp(NoteCreatedFolders(Path), kCategoryDisk, kOpAdd, "", Path)) return;
         AddReportLine(kCategoryDisk, kOpAdd, !ForceDirectories(Path), "", Path);
     } catch (const std::exception&) {
     }
@@ -73,7 +75,11 @@ void TlinkObject::RenameItem(const std::string& NewPath, const std::string& OldP
             return;
         }
         if (!IsItemChecked(kCategoryDisk)) return;
+        if (FBackup != nullptr && !BackedUp(FBackup->Renamed(NewPath, OldPath), kCategoryDisk, kOpRename,
+                                            ExtractFileName(NewPath), ExtractFilePath(NewPath)))
+            return;
         const bool moved = CurrentPlatform().MoveFileA(OldPath.c_str(), NewPath.c_str()) != FALSE;
+        if (!moved && FBackup != nullptr) FBackup->NotMade();
         AddReportLine(kCategoryDisk, kOpRename, !moved, ExtractFileName(NewPath), ExtractFilePath(NewPath));
     } catch (const std::exception&) {
     }

@@ -5,6 +5,7 @@
 #include <array>
 #include <string_view>
 
+#include "engine/Backup.h"
 #include "locations/InfoDirs.h"
 #include "locations/Paths.h"
 #include "platform/Handles.h"
@@ -70,11 +71,6 @@ Refusal SystemImageRefusal(const std::string& canonical) {
     return std::nullopt;
 }
 
-std::string BackupsFolder() {
-    const std::string common = ShellFolder(CSIDL_COMMON_APPDATA);
-    return common.empty() ? std::string() : common + "\\Quellmar";
-}
-
 }  // namespace
 
 std::string CanonicalPath(const std::string& path) {
@@ -100,7 +96,7 @@ TGuardRails::TGuardRails() {
         {InfoDir.GetSystemRoot(), "Windows folder"},
         {InfoDir.GetTempFolder(), "temporary folder"},
         {InfoDir.GetProgramFolder(), "folder of Quellmar itself"},
-        {BackupsFolder(), "folder of Quellmar's backups"},
+        {QuellmarDataFolder(), "folder of Quellmar's data and backups"},
         {InfoDir.GetProgramFilesFolder(), "Program Files folder"},
         {InfoDir.GetProgramFilesX86Folder(), "Program Files (x86) folder"},
         {InfoDir.GetCommonFilesFolder(), "Common Files folder"},
@@ -146,6 +142,8 @@ Refusal TGuardRails::Folder(const std::string& path) const {
         if (folder.canonical == target) return "the " + folder.name;
     for (const ProtectedFolder& folder : folders_)
         if (IsSameOrBelow(folder.canonical, target)) return "it holds the " + folder.name;
+    const std::string data = QuellmarDataFolder();
+    if (!data.empty() && IsSameOrBelow(target, CanonicalPath(data))) return std::string("a folder of Quellmar's backups");
     return std::nullopt;
 }
 
@@ -153,8 +151,8 @@ Refusal TGuardRails::File(const std::string& path) const {
     if (HasWildcard(path)) return std::string("a name with * or ? is a pattern, not a file");
     const std::string target = CanonicalPath(path);
     if (Refusal refusal = SystemImageRefusal(target)) return refusal;
-    const std::string backups = BackupsFolder();
-    if (!backups.empty() && IsSameOrBelow(target, CanonicalPath(backups)))
+    const std::string data = QuellmarDataFolder();
+    if (!data.empty() && IsSameOrBelow(target, CanonicalPath(data)))
         return std::string("a file of Quellmar's backups");
     // Windows File Protection answers for the full path, in UTF-16.
     Platform& p = CurrentPlatform();

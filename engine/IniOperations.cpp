@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "engine/Backup.h"
+#include "locations/InfoDirs.h"
 #include "locations/Paths.h"
 #include "platform/Platform.h"
 
@@ -69,6 +71,14 @@ bool SectionExists(const std::string& iniFile, const std::string& section) {
     return false;
 }
 
+// The whole INI file, kept once a pass before its first change.
+std::optional<std::string> BackupIni(TBackup* backup, const std::string& iniFile) {
+    if (backup == nullptr) return std::nullopt;
+    // The profile functions look for a bare file name in the Windows folder.
+    const bool bare = iniFile.find_first_of("\\/:") == std::string::npos;
+    return backup->IniFile(bare ? InfoDir.GetWindowsFolder() + "\\" + iniFile : iniFile);
+}
+
 }  // namespace
 
 void TlinkObject::AddIniValue(const std::string& IniFile, const std::string& Section,
@@ -83,6 +93,8 @@ void TlinkObject::AddIniValue(const std::string& IniFile, const std::string& Sec
             return;
         }
         if (!IsItemChecked(kCategoryIni)) return;
+        if (!BackedUp(BackupIni(FBackup, IniFile), kCategoryIni, kOpAdd, IniValueName, IniFile + "[" + Section + "]"))
+            return;
         bool failed = false;
         try {
             ini.WriteString(Section, IniValueName, text);
@@ -104,6 +116,8 @@ void TlinkObject::DeleteIniValue(const std::string& IniFile, const std::string& 
             return;
         }
         if (!IsItemChecked(kCategoryIni)) return;
+        if (!BackedUp(BackupIni(FBackup, IniFile), kCategoryIni, kOpDelete, IniValueName, IniFile + "[" + Section + "]"))
+            return;
         bool failed = false;
         try {
             ini.DeleteKey(Section, IniValueName);
@@ -130,6 +144,8 @@ void TlinkObject::ChangeIniValue(const std::string& IniFile, const std::string& 
             return;
         }
         if (!IsItemChecked(kCategoryIni)) return;
+        if (!BackedUp(BackupIni(FBackup, IniFile), kCategoryIni, kOpChange, IniValueName, IniFile + "[" + Section + "]"))
+            return;
         bool failed = false;
         try {
             ini.WriteString(Section, IniValueName, newText);
@@ -154,6 +170,7 @@ void TlinkObject::AddIniSection(const std::string& IniFile, const std::string& S
         }
         if (!IsItemChecked(kCategoryIni)) return;
         bool failed = false;
+        if (!exists && !BackedUp(BackupIni(FBackup, IniFile), kCategoryIni, kOpAdd, Section, IniFile)) return;
         if (!exists) {
             try {
                 // Writing a value creates the section; deleting it leaves the section empty.
@@ -182,6 +199,7 @@ void TlinkObject::DeleteIniSection(const std::string& IniFile, const std::string
         }
         if (!IsItemChecked(kCategoryIni)) return;
         bool failed = false;
+        if (exists && !BackedUp(BackupIni(FBackup, IniFile), kCategoryIni, kOpDelete, Section, IniFile)) return;
         if (exists) {
             try {
                 ProfileFile(IniFile).EraseSection(Section);

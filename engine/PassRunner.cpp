@@ -4,15 +4,17 @@
 #include <exception>
 #include <memory>
 
+#include "engine/Backup.h"
 #include "reader/Quarn_ReadSpecialFile.h"
 
 namespace qm {
 
 PassResult RunPass(const std::string& ScriptPath, bool ScanMode, const PassLists& Lists,
-                   const PassCallbacks& Callbacks, std::string& ModulePath) {
+                   const PassCallbacks& Callbacks, std::string& ModulePath, const PassOptions& Options) {
     PassResult result;
     // Declared first, so the engine is freed before the reader.
     std::unique_ptr<TReadSpecialFile> reader;
+    std::unique_ptr<TBackup> backup;
     TlinkObject engine;
     try {
         reader = std::make_unique<TReadSpecialFile>(ScriptPath);
@@ -39,6 +41,10 @@ PassResult RunPass(const std::string& ScriptPath, bool ScanMode, const PassLists
     engine.FReportList = Lists.report;
     engine.FProcessList = Lists.process;
     engine.FServerList = Lists.server;
+    if (!ScanMode && Options.keepBackup) {
+        backup = std::make_unique<TBackup>("cleanup", ScriptPath);
+        engine.FBackup = backup.get();
+    }
     engine.ConnectReader(*reader);
     if (Callbacks.stopRequested) {
         TReadSpecialFile& r = *reader;
@@ -62,6 +68,11 @@ PassResult RunPass(const std::string& ScriptPath, bool ScanMode, const PassLists
     result.refusals = engine.FRefusals;
     result.stopped = engine.FStopped;
     if (!ScanMode && result.stopped) engine.ReportNotReached();
+    if (backup) {
+        backup->Finish();
+        result.backupFolder = backup->Folder();
+        result.backupChanges = backup->ChangeCount();
+    }
     if (!ScanMode) engine.FinishReport();
     return result;
 }

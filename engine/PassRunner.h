@@ -33,6 +33,12 @@ struct PassCallbacks {
     std::function<bool()> stopRequested;
 };
 
+struct PassOptions {
+    // The removal pass keeps what it changes in a backup first
+    // (engine/Backup.h), so that the cleanup can be undone.
+    bool keepBackup = false;
+};
+
 struct PassResult {
     bool scriptOpened = false;  // false: the script had vanished (the halt has run)
     bool hadErrors = false;     // a report line failed: the wizard offers Retry
@@ -40,6 +46,10 @@ struct PassResult {
     // them as lines of its own).
     std::vector<TRefusalNote> refusals;
     bool stopped = false;       // stopRequested ended the pass early
+    // The removal pass's backup; empty when it kept none (nothing changed,
+    // or no backup asked for).
+    std::string backupFolder;
+    int backupChanges = 0;
 };
 
 // Runs one pass over the script: the scan pass fills the item lists, the
@@ -47,7 +57,7 @@ struct PassResult {
 // receives the module extracted for this pass (empty when the script has
 // none); the copy of an earlier pass is deleted first.
 PassResult RunPass(const std::string& ScriptPath, bool ScanMode, const PassLists& Lists,
-                   const PassCallbacks& Callbacks, std::string& ModulePath);
+                   const PassCallbacks& Callbacks, std::string& ModulePath, const PassOptions& Options = {});
 
 // The preview read: the description of the script's first record. A corrupt
 // or unreadable script goes through the engine's halt; Ok tells whether the

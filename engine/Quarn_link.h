@@ -17,6 +17,8 @@
 //   DiskOperations.cpp      files and folders
 //   DeferredRemoval.cpp     the pending lists, ForceDeleteFile, RemoveFolderTree
 //   Report.cpp              the report lines and the module hook
+//   PassBackup.cpp          a failed backup reported; keys and folders a
+//                           creation makes noted for the restore
 #pragma once
 
 #include <array>
@@ -37,6 +39,8 @@ namespace qm {
 
 class TReadSpecialFile;
 class TGuardRails;
+class TBackup;
+struct PendingRoad;
 struct RegistryPathParts;
 
 // An item the guard rails refused, and why.
@@ -66,6 +70,11 @@ inline constexpr std::uint16_t kOperationKill = 0;
 // and when a stopped removal pass never did it.
 inline constexpr const char* kReportFailedPrefix = "Error ";
 inline constexpr const char* kReportNotDonePrefix = "Not done: ";
+// ... and when the guard rails refused it.
+inline constexpr const char* kReportRefusedPrefix = "Refused ";
+// The operation text of a file that is still there when the pass ends: it is
+// deleted at the next start of Windows.
+inline constexpr const char* kReportPendingText = "Delete at next start";
 
 // The status callback: a plain procedure, with no context of its own.
 using TStatusProc = void (*)(const std::string& text, const std::string& path, bool scanMode);
@@ -113,6 +122,9 @@ public:
     // What no script may harm, and the items refused for it in this pass.
     std::unique_ptr<TGuardRails> FGuardRails;
     std::vector<TRefusalNote> FRefusals;
+    // Borrowed: where the removal pass keeps what it changes, before it
+    // changes it; null for a pass without a backup.
+    TBackup* FBackup = nullptr;
 
     // ---- Helpers every operation uses ----
     void BeginItem(TReadSpecialFile* Sender);
@@ -217,8 +229,11 @@ public:
     void ReportNotReached();
 
     // ---- Report and module hook ----
+    // Reason: why it failed, when it is known (a fifth sub-item).
     void AddReportLine(std::uint8_t Category, std::uint16_t Operation, bool Failed, const std::string& Name,
-                       const std::string& Path);
+                       const std::string& Path, const std::string& Reason = {});
+    // A file still there at the end of the pass, deleted at the next start.
+    void AddPendingLine(const std::string& Name, const std::string& Path, bool AtLogon, bool Uncopied = false);
     // A line for an item the guard rails refused: "Refused " and the
     // operation word, the path, the name and the reason; not a failure.
     void AddRefusalLine(const TRefusalNote& Refusal);
@@ -254,6 +269,19 @@ private:
     KeyView AddView() const;
     // The path, and its 32-bit twin on 64-bit Windows when it has one.
     std::vector<std::string> CopiesOf(const std::string& path) const;
+
+    // ---- Backups ----
+    // False after reporting the item failed when its backup failed.
+    bool BackedUp(const std::optional<std::string>& Failure, std::uint8_t Category, std::uint16_t Operation,
+                  const std::string& Name, const std::string& Path);
+    // Notes in the backup every key of the path that a creation will make,
+    // the outermost first.
+    std::optional<std::string> NoteCreatedKeys(const RegistryPathParts& parts, REGSAM View, const std::string& Path);
+    // The same for the folders of a path.
+    std::optional<std::string> NoteCreatedFolders(const std::string& Path);
+    // The file's deletion, kept in the backup first (queued deletions).
+    void DeleteQueuedFile(const std::string& Path);
+    void DeleteQueuedFolder(const std::string& Path);
     // FStopped, once FStopQuery has said so.
     bool StopNow();
 };
@@ -288,7 +316,8 @@ std::string GetProcessImageName(DWORD ProcessId);
 // regsvr32 program silently and waiting for it: true when it ended with 0.
 bool RegisterWithRegsvr32(const std::string& Program, const std::string& Path, bool Register);
 
-bool ForceDeleteFile(const std::string& Path, bool AtReboot);
+// Road: how a file in use is left for the next start (none when it was deleted now).
+bool ForceDeleteFile(const std::string& Path, bool AtReboot, PendingRoad* Road = nullptr);
 bool RemoveFolderTree(const std::string& Path);
 // The removal of an extracted module file: delete now, wait a second, then
 // delete or schedule for the next start.

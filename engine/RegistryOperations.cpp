@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "engine/Backup.h"
 #include "engine/GuardRails.h"
 #include "engine/MachineHalves.h"
 #include "platform/Handles.h"
@@ -109,6 +110,15 @@ bool WriteValue(const RegistryPathParts& parts, const std::string& valueName, st
 // A key path naming a root itself: nothing below it but backslashes.
 bool NamesARoot(const RegistryPathParts& parts) {
     return parts.SubKey.find_first_not_of('\\') == std::string::npos;
+}
+
+// The value as it is before a write, kept in the backup with what is written.
+std::optional<std::string> BackupValue(TBackup* backup, const RegistryPathParts& parts, REGSAM view,
+                                       const std::string& path, const std::string& valueName, std::uint16_t dataType,
+                                       const WriteData& data) {
+    if (backup == nullptr) return std::nullopt;
+    return backup->Value(parts.RootKey, parts.SubKey, view, path, valueName, false, dataType,
+                         std::string_view(reinterpret_cast<const char*>(data.bytes.data()), data.count));
 }
 
 }  // namespace
@@ -245,6 +255,7 @@ void TlinkObject::AddRegistryKey(const std::string& Path) {
             return;
         }
         if (!IsItemChecked(kCategoryRegistry)) return;
+        if (!BackedUp(NoteCreatedKeys(parts, view.flag, Path), kCategoryRegistry, kOpAdd, "", Path)) return;
         RegKey key;
         AddReportLine(kCategoryRegistry, kOpAdd, !OpenOrCreateKey(parts, kReadWrite, key, view.flag), "", Path);
     } catch (const std::exception&) {
@@ -267,6 +278,10 @@ void TlinkObject::DeleteRegistryKey(const std::string& Path) {
         if (!IsItemChecked(kCategoryRegistry)) return;
         // In each view that a row of this item names.
         for (const KeyView& view : CheckedRowViews(Path)) {
+            if (FBackup != nullptr &&
+                !BackedUp(FBackup->KeyTree(parts.RootKey, parts.SubKey, view.flag, Path), kCategoryRegistry, kOpDelete,
+                          "", Path + view.mark))
+                continue;
             bool failed = true;
             try {
                 DeleteKeyTree(parts.RootKey, parts.SubKey, view.flag);
@@ -303,8 +318,13 @@ void TlinkObject::AddRegistryValue(const std::string& Path, const std::string& V
             return;
         }
         if (!IsItemChecked(kCategoryRegistry)) return;
-        AddReportLine(kCategoryRegistry, kOpAdd,
-                      !WriteValue(parts, ValueName, DataType, data, WideName, view.flag), ValueName, Path);
+        if (!BackedUp(NoteCreatedKeys(parts, view.flag, Path), kCategoryRegistry, kOpAdd, ValueName, Path) ||
+            !BackedUp(BackupValue(FBackup, parts, view.flag, Path, ValueName, DataType, data), kCategoryRegistry, kOpAdd,
+                      ValueName, Path))
+            return;
+        const bool written = WriteValue(parts, ValueName, DataType, data, WideName, view.flag);
+        if (!written && FBackup != nullptr) FBackup->NotMade();
+        AddReportLine(kCategoryRegistry, kOpAdd, !written, ValueName, Path);
     } catch (const std::exception&) {
     }
 }
@@ -337,10 +357,14 @@ void TlinkObject::ChangeRegistryValue(const std::string& Path, const std::string
             return;
         }
         if (!IsItemChecked(kCategoryRegistry)) return;
-        for (const KeyView& view : CheckedRowViews(Path))
-            AddReportLine(kCategoryRegistry, kOpChange,
-                          !WriteValue(parts, ValueName, DataType, data, WideName, view.flag), ValueName,
-                          Path + view.mark);
+        for (const KeyView& view : CheckedRowViews(Path)) {
+            if (!BackedUp(BackupValue(FBackup, parts, view.flag, Path, ValueName, DataType, data), kCategoryRegistry, kOpChange,
+                          ValueName, Path + view.mark))
+                continue;
+            const bool written = WriteValue(parts, ValueName, DataType, data, WideName, view.flag);
+            if (!written && FBackup != nullptr) FBackup->NotMade();
+            AddReportLine(kCategoryRegistry, kOpChange, !written, ValueName, Path + view.mark);
+        }
     } catch (const std::exception&) {
     }
 }
@@ -365,9 +389,16 @@ void TlinkObject::DeleteRegistryValue(const std::string& Path, const std::string
                 RegKey key;
                 if (!OpenKey(parts, kReadWrite, key, view.flag)) {
                     failed = false;  // the key is gone: nothing left to delete
+                } else if (!ValueExists(key, ValueName)) {
+                    failed = false;
                 } else {
+                    if (FBackup != nullptr) {
+                        const auto failure = FBackup->Value(parts.RootKey, parts.SubKey, view.flag, Path, ValueName, true);
+                        if (!BackedUp(failure, kCategoryRegistry, kOpDelete, ValueName, Path + view.mark)) continue;
+                    }
                     CurrentPlatform().RegDeleteValueA(key.get(), ValueName.c_str());
                     failed = ValueExists(key, ValueName);
+                    if (failed && FBackup != nullptr) FBackup->NotMade();
                 }
             } catch (const std::exception&) {
             }

@@ -43,7 +43,7 @@ using ModuleEntry = void(QM_STDCALL*)(TReadSpecialFile** reader);
 }  // namespace
 
 void TlinkObject::AddReportLine(std::uint8_t Category, std::uint16_t Operation, bool Failed,
-                                const std::string& Name, const std::string& Path) {
+                                const std::string& Name, const std::string& Path, const std::string& Reason) {
     if (Failed) FHadErrors = true;
     if (FReportList == nullptr) return;
     ItemList& report = *FReportList;
@@ -59,7 +59,25 @@ void TlinkObject::AddReportLine(std::uint8_t Category, std::uint16_t Operation, 
     report.AddSubItem(row, word == nullptr ? std::string() : std::string(Failed ? kReportFailedPrefix : "") + word);
     report.AddSubItem(row, Path);
     report.AddSubItem(row, Name);
+    if (!Reason.empty()) report.AddSubItem(row, Reason);
     if (Failed) report.SetImageIndex(row, kPictureFailed);
+}
+
+void TlinkObject::AddPendingLine(const std::string& Name, const std::string& Path, bool AtLogon, bool Uncopied) {
+    if (FReportList == nullptr) return;
+    ItemList& report = *FReportList;
+    const int row = report.AddRow();
+    report.SetCaption(row, kCategoryLooks[kCategoryDisk].caption);
+    report.SetImageIndex(row, kCategoryLooks[kCategoryDisk].image);
+    report.AddSubItem(row, kReportPendingText);
+    report.AddSubItem(row, Path);
+    report.AddSubItem(row, Name);
+    // The file is still on disk, and its program may still run: the
+    // line says so and when it goes.
+    std::string reason = AtLogon ? "still on disk: deleted when a user next logs on"
+                                 : "still on disk: Windows deletes it when it starts next";
+    if (Uncopied) reason += "; it is locked, so the backup holds no copy of it";
+    report.AddSubItem(row, reason);
 }
 
 void TlinkObject::AddRefusalLine(const TRefusalNote& Refusal) {
@@ -69,7 +87,7 @@ void TlinkObject::AddRefusalLine(const TRefusalNote& Refusal) {
     report.SetCaption(row, Refusal.Category <= kCategoryServer ? kCategoryLooks[Refusal.Category].caption : "");
     report.SetImageIndex(row, kPictureRefused);
     const char* word = OperationWord(Refusal.Operation);
-    report.AddSubItem(row, std::string("Refused ") + (word != nullptr ? word : ""));
+    report.AddSubItem(row, std::string(kReportRefusedPrefix) + (word != nullptr ? word : ""));
     report.AddSubItem(row, Refusal.Path);
     report.AddSubItem(row, Refusal.Name);
     report.AddSubItem(row, Refusal.Reason);

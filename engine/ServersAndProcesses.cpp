@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "engine/Backup.h"
 #include "engine/GuardRails.h"
 #include "engine/MachineHalves.h"
 #include "engine/WindowsFamily.h"
@@ -151,7 +152,11 @@ void TlinkObject::RegisterServer(const std::string& Path) {
             return;
         }
         if (!IsItemChecked(kCategoryServer)) return;
+        if (FBackup != nullptr && !BackedUp(FBackup->ServerRegistered(path), kCategoryServer, kOpRegister,
+                                            ExtractFileName(path), ExtractFilePath(path)))
+            return;
         const bool ok = CallRegistrationEntry(path, true);
+        if (!ok && FBackup != nullptr) FBackup->NotMade();
         AddReportLine(kCategoryServer, kOpRegister, !ok, ExtractFileName(path), ExtractFilePath(path));
     } catch (const std::exception&) {
     }
@@ -169,7 +174,11 @@ void TlinkObject::UnregisterServer(const std::string& Path) {
             return;
         }
         if (!IsItemChecked(kCategoryServer)) return;
+        if (FBackup != nullptr && !BackedUp(FBackup->ServerUnregistered(path), kCategoryServer, kOpUnregister,
+                                            ExtractFileName(path), ExtractFilePath(path)))
+            return;
         const bool ok = CallRegistrationEntry(path, false);
+        if (!ok && FBackup != nullptr) FBackup->NotMade();
         AddReportLine(kCategoryServer, kOpUnregister, !ok, ExtractFileName(path), ExtractFilePath(path));
     } catch (const std::exception&) {
     }
@@ -190,6 +199,7 @@ void TlinkObject::KillRunningProcess(const std::string& Path) {
         }
         if (!IsItemChecked(kCategoryProcess)) return;
         const std::int32_t result = KillProcess(Path);
+        if (result > 0 && FBackup != nullptr) FBackup->ProcessStopped(Path);
         AddReportLine(kCategoryProcess, kOperationKill, result < 0, ExtractFileName(Path), ExtractFilePath(Path));
     } catch (const std::exception&) {
     }

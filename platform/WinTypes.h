@@ -99,6 +99,9 @@ inline constexpr LONG ERROR_READ_FAULT = 30;
 #ifndef ERROR_SHARING_VIOLATION
 inline constexpr LONG ERROR_SHARING_VIOLATION = 32;
 #endif
+#ifndef ERROR_NOT_SAME_DEVICE
+inline constexpr LONG ERROR_NOT_SAME_DEVICE = 17;  // a move that would cross volumes
+#endif
 #ifndef ERROR_LOCK_VIOLATION
 inline constexpr LONG ERROR_LOCK_VIOLATION = 33;
 #endif

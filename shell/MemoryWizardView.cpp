@@ -29,13 +29,14 @@ bool IsList(Widget widget) {
 
 MemoryWizardView::MemoryWizardView() {
     // The window as it opens: Back and Next disabled, Retry hidden,
-    // automatic removal chosen, start-page reset unchecked.
+    // automatic removal chosen, start-page reset unchecked, backups kept.
     enabled_[Widget::bBack] = false;
     enabled_[Widget::bNext] = false;
     visible_[Widget::bRetry] = false;
     checked_[Widget::rbAuto] = true;
     checked_[Widget::rbCustom] = false;
     checked_[Widget::CBaboutblank] = false;
+    checked_[Widget::cbKeepBackup] = true;
 }
 
 void MemoryWizardView::ShowPage(int page) {

@@ -18,6 +18,12 @@ namespace qm {
 
 namespace {
 
+// Where the report page says the removal's backup is.
+std::string BackupFolderCaption(const std::string& folder, bool asked) {
+    if (!folder.empty()) return "Backup to undo this cleanup: " + folder;
+    return asked ? std::string() : std::string("No backup was kept of this cleanup.");
+}
+
 // The wizard window of this run: ShowOperationStatus is a plain procedure
 // with no context, so it finds the window here.
 TFQuarnUninstall* g_wizard = nullptr;
@@ -333,6 +339,7 @@ void TFQuarnUninstall::Scan(bool scanMode) {
     if (!scanMode) {
         view_.List(Widget::AdvRaport).Clear();
         view_.SetCaption(Widget::lbSummary, "");
+        view_.SetCaption(Widget::lbBackupFolder, "");
     }
     view_.SetVisible(infinite, true);
     view_.SetAnimating(infinite, true);
@@ -368,7 +375,9 @@ void TFQuarnUninstall::Scan(bool scanMode) {
         const RunningFlag running(passRunning_);
         statusChanged_ = progressChanged_ = false;
         pacer_.Start(started);
-        result = RunPass(scriptPath_, scanMode, lists, callbacks, modulePath_);
+        PassOptions options;
+        options.keepBackup = view_.Checked(Widget::cbKeepBackup);
+        result = RunPass(scriptPath_, scanMode, lists, callbacks, modulePath_, options);
         // Always shown at the end; clicks wait for the main loop, when the
         // flow after the pass has set the buttons.
         Refresh(false);
@@ -378,9 +387,13 @@ void TFQuarnUninstall::Scan(bool scanMode) {
     if (!result.scriptOpened) return;  // the script vanished: the halt has run
 
     view_.SetVisible(Widget::bRetry, result.hadErrors);
-    if (!scanMode)
+    if (!scanMode) {
         view_.SetCaption(Widget::lbSummary,
                          SummaryLine(CountReport(view_.List(Widget::AdvRaport)), result.stopped, elapsed));
+        lastBackupFolder_ = result.backupFolder;
+        view_.SetCaption(Widget::lbBackupFolder, BackupFolderCaption(result.backupFolder,
+                                                                     view_.Checked(Widget::cbKeepBackup)));
+    }
     view_.SetAnimating(infinite, false);
     for (Widget widget : {infinite, operation, status, bar}) view_.SetVisible(widget, false);
 }

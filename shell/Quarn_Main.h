@@ -54,6 +54,8 @@ public:
     bool PassRunning() const { return passRunning_; }
     // The latest pass was stopped by the user.
     bool LastPassStopped() const { return lastPassStopped_; }
+    // The folder of the latest removal's backup; empty when it kept none.
+    const std::string& LastBackupFolder() const { return lastBackupFolder_; }
     // The clock that paces the refreshes and times the passes.
     void SetClock(PassClock clock) { clock_ = std::move(clock); }
 
@@ -91,6 +93,7 @@ private:
     bool scanMode_ = true;  // which pass the progress belongs to
     bool stopRequested_ = false;
     bool lastPassStopped_ = false;
+    std::string lastBackupFolder_;
     PassClock clock_ = [] { return std::chrono::steady_clock::now(); };
     RefreshPacer pacer_;
     // What the next refresh shows.

@@ -46,6 +46,8 @@ enum class Widget {
     AdvInfiniteProgress1,
     AdvInfiniteProgress2,
     lbSummary,  // the report's summary line, above AdvRaport
+    cbKeepBackup,    // "Keep a backup to undo this cleanup", checked as the window opens
+    lbBackupFolder,  // on the report page: where the backup of the removal is
 };
 
 // The pages of the notebook nbWizard, in index order.

@@ -51,10 +51,14 @@ protected:
         }
         return lines;
     }
-    void ExpectDeletedLine(int row, const std::string& path) {
+    // Handed on, the file is still on disk: the line says when it goes.
+    enum When { kAtLogon, kAtStart };
+    void ExpectPendingLine(int row, const std::string& path, When when) {
         const size_t slash = path.rfind('\\');
-        EXPECT_EQ(Row(report, row),
-                  (std::vector<std::string>{"Disk", "Delete ", path.substr(0, slash + 1), path.substr(slash + 1)}));
+        const std::string reason = when == kAtLogon ? "still on disk: deleted when a user next logs on"
+                                                    : "still on disk: Windows deletes it when it starts next";
+        EXPECT_EQ(Row(report, row), (std::vector<std::string>{"Disk", "Delete at next start", path.substr(0, slash + 1),
+                                                              path.substr(slash + 1), reason}));
         EXPECT_EQ(report.ImageIndex(row), 8);
     }
     void DeleteFileScript(const std::vector<std::string>& paths) {
@@ -66,7 +70,7 @@ protected:
 
 }  // namespace
 
-TEST_F(DeferredSim, ALockedFileGoesTheBatchRoadAndIsReportedDeletedOnceRunOnceIsWritten) {
+TEST_F(DeferredSim, ALockedFileGoesTheBatchRoadAndIsReportedPendingOnceRunOnceIsWritten) {
     // "%" and blanks in the path: the batch text escapes what it must.
     const std::string path = LockedFile("locked 100% pest.dat");
     DeleteFileScript({path});
@@ -75,7 +79,7 @@ TEST_F(DeferredSim, ALockedFileGoesTheBatchRoadAndIsReportedDeletedOnceRunOnceIs
 
     EXPECT_FALSE(removal.hadErrors);
     ASSERT_EQ(report.RowCount(), 1);
-    ExpectDeletedLine(0, path);
+    ExpectPendingLine(0, path, kAtLogon);
     EXPECT_TRUE(FileExists(path)) << "still held open; the batch deletes it later";
 
     // The batch file: in the Windows folder, named from the clock (7 March
@@ -129,7 +133,7 @@ TEST_F(DeferredSim, WhenTheMachineKeyRefusesTheRunOnceKeyTheValueGoesUnderTheUse
     EXPECT_EQ(Sim().registry().GetString(kRunOnceHklm, name), std::nullopt);
     EXPECT_EQ(Sim().registry().GetString(kRunOnceHkcu, name), batch + ".bat");
     ASSERT_EQ(report.RowCount(), 1);
-    ExpectDeletedLine(0, path);
+    ExpectPendingLine(0, path, kAtLogon);
     EXPECT_TRUE(Sim().delayedMoves().empty());
 }
 
@@ -144,7 +148,7 @@ TEST_F(DeferredSim, WhenTheMachineValueCannotBeWrittenTheValueGoesUnderTheUser) 
     EXPECT_EQ(Sim().registry().GetString(kRunOnceHkcu, name), batch + ".bat");
     EXPECT_EQ(Sim().faults().Triggered("RegSetValueExA"), 1u);
     ASSERT_EQ(report.RowCount(), 1);
-    ExpectDeletedLine(0, path);
+    ExpectPendingLine(0, path, kAtLogon);
 }
 
 TEST_F(DeferredSim, WithoutRunOnceTheNtFamilySchedulesTheShortPathForTheNextStart) {
@@ -160,7 +164,7 @@ TEST_F(DeferredSim, WithoutRunOnceTheNtFamilySchedulesTheShortPathForTheNextStar
     EXPECT_EQ(Sim().delayedMoves()[0].from, shortPath);
     EXPECT_EQ(Sim().delayedMoves()[0].to, "");
     ASSERT_EQ(report.RowCount(), 1);
-    ExpectDeletedLine(0, path);
+    ExpectPendingLine(0, path, kAtStart);
     // The batch file was still written and started; only its value is missing.
     EXPECT_EQ(WinExecLines().size(), 1u);
     EXPECT_FALSE(FileExists("C:\\WINDOWS\\WININIT.INI"));
@@ -195,12 +199,12 @@ TEST_F(DeferredSim, WithoutRunOnceThe9xFamilySendsEachFileToNulInWininit) {
     EXPECT_EQ(wininit, "[rename]\r\nNUL=" + ShortOf(second) + "\r\n[rename]\r\nNUL=" + ShortOf(first) + "\r\n");
     EXPECT_NE(ShortOf(first), first);
     ASSERT_EQ(report.RowCount(), 2);
-    ExpectDeletedLine(0, second);
-    ExpectDeletedLine(1, first);
+    ExpectPendingLine(0, second, kAtStart);
+    ExpectPendingLine(1, first, kAtStart);
     EXPECT_TRUE(Sim().delayedMoves().empty());
 }
 
-TEST_F(DeferredSim, AReadOnlyFileGoesTheBatchRoadAndIsReportedDeleted) {
+TEST_F(DeferredSim, AReadOnlyFileGoesTheBatchRoadAndIsReportedPending) {
     const std::string path = InScratch("readonly.dat");
     WriteFile(path, "r");
     ASSERT_TRUE(P().SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
@@ -210,7 +214,7 @@ TEST_F(DeferredSim, AReadOnlyFileGoesTheBatchRoadAndIsReportedDeleted) {
     const PassResult removal = Remove();
     EXPECT_FALSE(removal.hadErrors);
     ASSERT_EQ(report.RowCount(), 1);
-    ExpectDeletedLine(0, path);
+    ExpectPendingLine(0, path, kAtLogon);
     // No attribute is cleared: the file stays, read-only, for the batch.
     EXPECT_TRUE(FileExists(path));
     EXPECT_EQ(P().GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_READONLY);

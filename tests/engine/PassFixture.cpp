@@ -38,7 +38,7 @@ PassResult PassTest::Scan() {
 
 PassResult PassTest::Remove() {
     report.Clear();
-    return RunPass(scriptPath, false, Lists(), {}, modulePath);
+    return RunPass(scriptPath, false, Lists(), {}, modulePath, passOptions);
 }
 
 PassResult PassTest::ScanAndRemove() {

@@ -45,6 +45,7 @@ protected:
 
     std::string scriptPath;
     std::string modulePath;
+    PassOptions passOptions;  // for the removal pass
 
 private:
     std::string FullKey(const std::string& subKey) const;

@@ -66,43 +66,61 @@ bool AskToRemove(std::istream& in, std::ostream& out, const std::string& line) {
 }  // namespace
 
 std::string Usage() {
-    return "usage: quellmar-cli [--custom | --scan] " + std::string(MachineUsage().empty() ? "" : "[--machine DIR] ") +
-           "SCRIPT\n"
+    const std::string machine = MachineUsage().empty() ? "" : "[--machine DIR] ";
+    return "usage: quellmar-cli [--custom | --scan] [--no-backup] " + machine + "SCRIPT\n" +
+           "       quellmar-cli " + machine + "--list-backups | --restore ID|latest | --delete-backup ID\n" +
            "  SCRIPT        the removal script (.malware)\n"
            "  --custom      ask for every item found whether to remove it\n"
-           "  --scan        only list what is found; change nothing\n" +
+           "  --scan        only list what is found; change nothing\n"
+           "  --no-backup   keep no backup of what the removal changes\n"
+           "  --list-backups       the backups of earlier cleanups, the newest first\n"
+           "  --restore ID|latest  undo the cleanup kept in that backup\n"
+           "  --delete-backup ID   delete that backup\n" +
            MachineUsage() +
            "exit codes: 0 nothing found, 1 cleaned, 2 cleaned with errors,\n"
-           "            3 bad or missing script, 10 found (--scan), 64 bad arguments\n";
+           "            3 bad or missing script, 10 found (--scan), 64 bad arguments\n"
+           "  backups:  0 done, 2 done with errors or changes left in the backup,\n"
+           "            64 no such backup\n";
 }
 
 int ParseArguments(const std::vector<std::string>& arguments, CliOptions& options, std::string& message) {
-    for (const auto& argument : arguments) {
+    auto bad = [&](const std::string& why) {
+        message = why + "\n" + Usage();
+        return kUsage;
+    };
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
         if (argument == "--custom") {
             options.custom = true;
         } else if (argument == "--scan") {
             options.scanOnly = true;
+        } else if (argument == "--no-backup") {
+            options.noBackup = true;
+        } else if (argument == "--list-backups") {
+            options.listBackups = true;
+        } else if (argument == "--restore" || argument == "--delete-backup") {
+            if (i + 1 == arguments.size() || arguments[i + 1].empty()) return bad(argument + " needs a backup's id");
+            (argument == "--restore" ? options.restore : options.deleteBackup) = arguments[++i];
         } else if (argument == "--help" || argument == "-h") {
             message = Usage();
             return kUsage;
         } else if (!argument.empty() && argument[0] == '-' && argument.size() > 1) {
-            message = "unknown option " + argument + "\n" + Usage();
-            return kUsage;
+            return bad("unknown option " + argument);
         } else if (options.script.empty()) {
             options.script = argument;
         } else {
-            message = "only one script, please\n" + Usage();
-            return kUsage;
+            return bad("only one script, please");
         }
     }
-    if (options.script.empty()) {
-        message = "no script given\n" + Usage();
-        return kUsage;
+    const int backupCommands = int{options.listBackups} + int{!options.restore.empty()} + int{!options.deleteBackup.empty()};
+    if (backupCommands > 1) return bad("--list-backups, --restore and --delete-backup exclude each other");
+    if (backupCommands == 1) {
+        if (!options.script.empty() || options.custom || options.scanOnly || options.noBackup)
+            return bad("a backup command takes no script and no other option");
+        return 0;
     }
-    if (options.custom && options.scanOnly) {
-        message = "--custom and --scan exclude each other\n" + Usage();
-        return kUsage;
-    }
+    if (options.script.empty()) return bad("no script given");
+    if (options.custom && options.scanOnly) return bad("--custom and --scan exclude each other");
     return 0;
 }
 
@@ -133,6 +151,7 @@ int RunCli(const CliOptions& options, std::istream& in, std::ostream& out,
 
     wizard.bNextClick();  // the description page
     view.SetChecked(options.custom || options.scanOnly ? Widget::rbCustom : Widget::rbAuto, true);
+    view.SetChecked(Widget::cbKeepBackup, !options.noBackup);
     if (options.scanOnly) {
         // The scan pass alone: what the wizard shows before removal.
         wizard.Scan(true);
@@ -175,6 +194,7 @@ int RunCli(const CliOptions& options, std::istream& in, std::ostream& out,
             if (!report.SubItem(row, i).empty()) line += "  " + report.SubItem(row, i);
         out << "  " << line << "\n";
     }
+    if (!view.Caption(Widget::lbBackupFolder).empty()) out << "\n" << view.Caption(Widget::lbBackupFolder) << "\n";
     if (ProgramEndRequested()) return kBadScript;
     return view.Visible(Widget::bRetry) ? kCleanedWithErrors : kCleaned;
 }

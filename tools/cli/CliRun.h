@@ -23,7 +23,14 @@ enum ExitCode : int {
 struct CliOptions {
     bool custom = false;    // ask for every item whether to remove it
     bool scanOnly = false;  // list what is found, change nothing
+    bool noBackup = false;  // the removal keeps no backup
     std::string script;     // the script's path as the program sees it
+    // The backups instead of a script: list them, restore one ("latest" for
+    // the newest) or delete one.
+    bool listBackups = false;
+    std::string restore;
+    std::string deleteBackup;
+    bool BackupCommand() const { return listBackups || !restore.empty() || !deleteBackup.empty(); }
 };
 
 // Parses the arguments after the program name; the machine folder option is
@@ -34,6 +41,10 @@ int ParseArguments(const std::vector<std::string>& arguments, CliOptions& option
 // of the message boxes shown so far (printed as they appear).
 int RunCli(const CliOptions& options, std::istream& in, std::ostream& out,
            const std::function<std::vector<std::string>()>& messages);
+
+// --list-backups, --restore, --delete-backup: 0 done, 2 done with errors or
+// with changes left in the backup, 64 no such backup.
+int RunBackupCommand(const CliOptions& options, std::ostream& out);
 
 std::string Usage();
 

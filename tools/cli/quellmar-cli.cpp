@@ -19,8 +19,13 @@ int main(int argc, char** argv) {
     }
     try {
         qm::ScopedPlatform scoped(machine->platform());
-        options.script = machine->ScriptOnMachine(options.script);
-        const int result = qm::cli::RunCli(options, std::cin, std::cout, [&] { return machine->Messages(); });
+        int result = 0;
+        if (options.BackupCommand()) {
+            result = qm::cli::RunBackupCommand(options, std::cout);
+        } else {
+            options.script = machine->ScriptOnMachine(options.script);
+            result = qm::cli::RunCli(options, std::cin, std::cout, [&] { return machine->Messages(); });
+        }
         machine->Keep();
         return result;
     } catch (const std::exception& error) {
