@@ -18,6 +18,8 @@ ReportOutcome OutcomeOf(const ItemList& report, int row) {
     const std::string operation = report.SubItem(row, 0);
     if (StartsWith(operation, kReportFailedPrefix)) return ReportOutcome::Failed;
     if (StartsWith(operation, kReportNotDonePrefix)) return ReportOutcome::NotDone;
+    if (operation == kReportPendingText) return ReportOutcome::PendingRestart;
+    if (StartsWith(operation, kReportRefusedPrefix)) return ReportOutcome::Refused;
     return ReportOutcome::Changed;
 }
 
@@ -28,6 +30,7 @@ ReportCounts CountReport(const ItemList& report) {
             case ReportOutcome::Changed: ++counts.changed; break;
             case ReportOutcome::Failed: ++counts.failed; break;
             case ReportOutcome::PendingRestart: ++counts.pendingRestart; break;
+            case ReportOutcome::Refused: ++counts.refused; break;
             case ReportOutcome::NotDone: ++counts.notDone; break;
             case ReportOutcome::Nothing: break;
         }
@@ -50,6 +53,7 @@ std::string SummaryLine(const ReportCounts& counts, bool stopped, std::chrono::m
     std::string line = stopped ? "Stopped: " : "";
     line += std::to_string(counts.changed) + " changed, " + std::to_string(counts.failed) + " failed, " +
             std::to_string(counts.pendingRestart) + " pending until restart";
+    if (counts.refused > 0) line += ", " + std::to_string(counts.refused) + " refused";
     if (stopped || counts.notDone > 0) line += ", " + std::to_string(counts.notDone) + " not done";
     return line + ", in " + DurationText(elapsed);
 }

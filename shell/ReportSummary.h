@@ -14,7 +14,8 @@ namespace qm {
 enum class ReportOutcome {
     Changed,
     Failed,
-    PendingRestart,  // no line says so yet: a file handed to the batch file reads "Delete "
+    PendingRestart,  // still on disk: deleted at the next logon or start of Windows
+    Refused,         // the guard rails kept the item from being changed
     NotDone,         // a stopped removal never reached it
     Nothing,         // "Noting to do..."
 };
@@ -27,12 +28,14 @@ struct ReportCounts {
     int failed = 0;
     int pendingRestart = 0;
     int notDone = 0;
+    int refused = 0;
 };
 
 ReportCounts CountReport(const ItemList& report);
 
-// "12 changed, 1 failed, 0 pending until restart, in 2.4 s"; a stopped pass
-// begins with "Stopped: " and names what was not done.
+// "12 changed, 1 failed, 0 pending until restart, in 2.4 s", with the
+// refused items when there are any; a stopped pass begins with "Stopped: "
+// and names what was not done.
 std::string SummaryLine(const ReportCounts& counts, bool stopped, std::chrono::milliseconds elapsed);
 
 // "0.4 s", "12.0 s", "2 min 5 s".

@@ -35,6 +35,9 @@ TEST(ReportSummary, EachLineHasOneOutcome) {
         {"Disk", "Error Delete ", ReportOutcome::Failed},
         {"Disk", "Not done: Delete ", ReportOutcome::NotDone},
         {"Registry", "Not done: Delete regsitry value", ReportOutcome::NotDone},
+        {"Disk", "Delete at next start", ReportOutcome::PendingRestart},
+        {"Disk", "Refused Delete ", ReportOutcome::Refused},
+        {"Process ", "Refused Kill ", ReportOutcome::Refused},
         {"Noting to do...", "", ReportOutcome::Nothing},
     };
     MemoryItemList report;
@@ -44,7 +47,8 @@ TEST(ReportSummary, EachLineHasOneOutcome) {
     EXPECT_EQ(counts.changed, 4);
     EXPECT_EQ(counts.failed, 2);
     EXPECT_EQ(counts.notDone, 2);
-    EXPECT_EQ(counts.pendingRestart, 0);
+    EXPECT_EQ(counts.pendingRestart, 1);
+    EXPECT_EQ(counts.refused, 2);
 }
 
 TEST(ReportSummary, Lines) {
@@ -60,6 +64,7 @@ TEST(ReportSummary, Lines) {
         {{3, 0, 2, 0}, false, 61000, "3 changed, 0 failed, 2 pending until restart, in 1 min 1 s"},
         {{5, 0, 0, 7}, true, 999, "Stopped: 5 changed, 0 failed, 0 pending until restart, 7 not done, in 0.9 s"},
         {{5, 0, 0, 0}, true, 100, "Stopped: 5 changed, 0 failed, 0 pending until restart, 0 not done, in 0.1 s"},
+        {{2, 0, 1, 0, 3}, false, 100, "2 changed, 0 failed, 1 pending until restart, 3 refused, in 0.1 s"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(SummaryLine(c.counts, c.stopped, std::chrono::milliseconds(c.ms)), c.line);
