@@ -133,6 +133,9 @@ public:
 
     // ---- System information ----
     virtual BOOL GetUserNameA(char* buffer, DWORD* size) = 0;  // advapi32
+    // The NetBIOS name; size in characters, with the terminator on success
+    // excluded, as kernel32 counts it.
+    virtual BOOL GetComputerNameA(char* buffer, DWORD* size) = 0;
     virtual DWORD GetEnvironmentVariableA(const char* name, char* buffer, DWORD size) = 0;
     virtual BOOL SetEnvironmentVariableA(const char* name, const char* value) = 0;
     virtual BOOL GetVersionExA(OSVERSIONINFOA* info) = 0;

@@ -24,7 +24,7 @@ namespace qm::sim {
     X(GetLongPathNameA) X(CopyFileA) X(GetFileTime) X(SetFileTime) X(SHGetFolderPathA)                 \
     X(GetWindowsDirectoryA) X(GetSystemDirectoryA) X(GetSystemWow64DirectoryA) X(GetTempPathA)         \
     X(GetModuleFileNameA) X(IsWow64Process)                                                            \
-    X(GetUserNameA) X(GetEnvironmentVariableA) X(SetEnvironmentVariableA) X(GetVersionExA)             \
+    X(GetUserNameA) X(GetComputerNameA) X(GetEnvironmentVariableA) X(SetEnvironmentVariableA) X(GetVersionExA)             \
     X(CreateToolhelp32Snapshot) X(Process32First) X(Process32Next) X(OpenProcess) X(TerminateProcess)  \
     X(EnumProcessModules) X(GetModuleFileNameExA) X(QueryFullProcessImageNameA) X(WinExec)             \
     X(CreateProcessA) X(WaitForSingleObject) X(GetExitCodeProcess) X(LoadLibraryA) X(GetProcAddress)   \

@@ -78,6 +78,7 @@ bool ApplySettings(SimPlatform& machine, const std::string& text) {
         else if (key == "temppath") s.tempPath = value;
         else if (key == "programpath") s.programPath = value;
         else if (key == "username") s.userName = value;
+        else if (key == "computername") s.computerName = value;
         else if (key == "psapi") s.psapiAvailable = YesNo(value, where);
         else if (key == "toolhelp") s.toolhelpAvailable = YesNo(value, where);
         else if (key == "standard") standard = YesNo(value, where);

@@ -118,6 +118,7 @@ public:
     UINT SetErrorMode(UINT mode) override;
     int SHFileOperationA(SHFILEOPSTRUCTA* operation) override;
     BOOL GetUserNameA(char* buffer, DWORD* size) override;
+    BOOL GetComputerNameA(char* buffer, DWORD* size) override;
     DWORD GetEnvironmentVariableA(const char* name, char* buffer, DWORD size) override;
     BOOL SetEnvironmentVariableA(const char* name, const char* value) override;
     BOOL GetVersionExA(OSVERSIONINFOA* info) override;

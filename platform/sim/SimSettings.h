@@ -18,6 +18,7 @@ struct SimSettings {
     std::string tempPath = "C:\\WINDOWS\\Temp\\";  // as GetTempPathA gives it
     std::string programPath = "C:\\Program Files\\Quellmar\\Quellmar.exe";
     std::string userName = "User";
+    std::string computerName = "SIMULATED-PC";
 
     // Windows family and version, as GetVersionExA reports them.
     DWORD platformId = VER_PLATFORM_WIN32_NT;

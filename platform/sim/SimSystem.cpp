@@ -150,6 +150,19 @@ UINT SimPlatform::SetErrorMode(UINT mode) {
 
 // ---- User, environment, version and clock ----
 
+BOOL SimPlatform::GetComputerNameA(char* buffer, DWORD* size) {
+    if (auto error = Injected(FailableCall::GetComputerNameA, "")) return Fail(*error, FALSE);
+    if (size == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+    const auto length = static_cast<DWORD>(settings_.computerName.size());
+    if (buffer == nullptr || *size <= length) {
+        *size = length + 1;
+        return Fail(ERROR_BUFFER_OVERFLOW, FALSE);
+    }
+    std::memcpy(buffer, settings_.computerName.c_str(), length + 1);
+    *size = length;
+    return TRUE;
+}
+
 BOOL SimPlatform::GetUserNameA(char* buffer, DWORD* size) {
     if (auto error = Injected(FailableCall::GetUserNameA, "")) return Fail(*error, FALSE);
     if (size == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);

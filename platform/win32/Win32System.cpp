@@ -142,6 +142,13 @@ BOOL Win32Platform::GetUserNameA(char* buffer, DWORD* size) {
     return result;
 }
 
+BOOL Win32Platform::GetComputerNameA(char* buffer, DWORD* size) {
+    ::DWORD realSize = size != nullptr ? *size : 0;
+    const BOOL result = ::GetComputerNameA(buffer, size != nullptr ? &realSize : nullptr);
+    if (size != nullptr) *size = realSize;
+    return result;
+}
+
 DWORD Win32Platform::GetEnvironmentVariableA(const char* name, char* buffer, DWORD size) {
     return ::GetEnvironmentVariableA(name, buffer, size);
 }

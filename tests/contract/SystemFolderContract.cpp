@@ -114,4 +114,20 @@ TEST_F(Contract, GetUserNameA_SizeQueryThenRead) {
     EXPECT_EQ(tooSmall, std::string(required, 'x'));
 }
 
+TEST_F(Contract, GetComputerNameA_TooSmallThenRead) {
+    // Too small: fails with the size to allocate, terminator included.
+    char none[1] = {'x'};
+    DWORD required = 0;
+    EXPECT_FALSE(P().GetComputerNameA(none, &required));
+    EXPECT_EQ(P().GetLastError(), static_cast<DWORD>(ERROR_BUFFER_OVERFLOW));
+    ASSERT_GT(required, 1u);
+    ASSERT_LE(required, 16u);  // a NetBIOS name: at most 15 characters
+
+    char name[16] = {};
+    DWORD size = sizeof name;
+    ASSERT_TRUE(P().GetComputerNameA(name, &size)) << P().GetLastError();
+    EXPECT_EQ(size, std::strlen(name));  // on success: without the zero
+    EXPECT_EQ(size + 1, required);
+}
+
 }  // namespace qm::test
