@@ -350,6 +350,7 @@ void TFQuarnUninstall::Scan(bool scanMode) {
         view_.SetCaption(label, "");
         view_.SetVisible(label, true);
     }
+    if (scanMode) lastReport_ = {};
     if (scanMode)
         for (Widget list : {Widget::AdvListREG, Widget::AdvListDisck, Widget::AdvListIni, Widget::AdvRuning,
                             Widget::AdvServers})
@@ -388,14 +389,35 @@ void TFQuarnUninstall::Scan(bool scanMode) {
 
     view_.SetVisible(Widget::bRetry, result.hadErrors);
     if (!scanMode) {
-        view_.SetCaption(Widget::lbSummary,
-                         SummaryLine(CountReport(view_.List(Widget::AdvRaport)), result.stopped, elapsed));
+        const ItemList& report = view_.List(Widget::AdvRaport);
+        const ReportCounts counts = CountReport(report);
+        std::string summary = SummaryLine(counts, result.stopped, elapsed);
+        if (counts.pendingRestart > 0) summary += ". Restart Windows to finish the cleanup.";
+        view_.SetCaption(Widget::lbSummary, summary);
         lastBackupFolder_ = result.backupFolder;
+        lastReport_ = GatherReportFacts("cleanup", scriptPath_,
+                                        {lists.registry, lists.disk, lists.ini, lists.server, lists.process});
+        lastReport_.stopped = result.stopped;
+        lastReport_.backupFolder = result.backupFolder;
+        // The backup keeps its report: what was done, beside what undoes it.
+        std::string error;
+        if (!result.backupFolder.empty()) SaveReportsInto(result.backupFolder, lastReport_, report, error);
         view_.SetCaption(Widget::lbBackupFolder, BackupFolderCaption(result.backupFolder,
                                                                      view_.Checked(Widget::cbKeepBackup)));
     }
     view_.SetAnimating(infinite, false);
     for (Widget widget : {infinite, operation, status, bar}) view_.SetVisible(widget, false);
+}
+
+bool TFQuarnUninstall::SaveReport(const std::string& path, bool asJson, std::string& error) {
+    const ItemList& report = view_.List(Widget::AdvRaport);
+    // No removal ran (nothing found, or a scan alone): a report of the scan.
+    if (lastReport_.version.empty())
+        lastReport_ = GatherReportFacts("scan", scriptPath_,
+                                        {&view_.List(Widget::AdvListREG), &view_.List(Widget::AdvListDisck),
+                                         &view_.List(Widget::AdvListIni), &view_.List(Widget::AdvServers),
+                                         &view_.List(Widget::AdvRuning)});
+    return WriteReportFile(path, asJson ? ReportJson(lastReport_, report) : ReportText(lastReport_, report), error);
 }
 
 void TFQuarnUninstall::RestoreAboutBlank() {

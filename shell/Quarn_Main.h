@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "shell/RefreshPacer.h"
+#include "shell/SavedReport.h"
 #include "shell/WizardView.h"
 
 namespace qm {
@@ -56,6 +57,8 @@ public:
     bool LastPassStopped() const { return lastPassStopped_; }
     // The folder of the latest removal's backup; empty when it kept none.
     const std::string& LastBackupFolder() const { return lastBackupFolder_; }
+    // The last removal's report as a file: text, or JSON (shell/SavedReport.h).
+    bool SaveReport(const std::string& path, bool asJson, std::string& error);
     // The clock that paces the refreshes and times the passes.
     void SetClock(PassClock clock) { clock_ = std::move(clock); }
 
@@ -94,6 +97,7 @@ private:
     bool stopRequested_ = false;
     bool lastPassStopped_ = false;
     std::string lastBackupFolder_;
+    ReportFacts lastReport_;  // the header of the last removal's report
     PassClock clock_ = [] { return std::chrono::steady_clock::now(); };
     RefreshPacer pacer_;
     // What the next refresh shows.

@@ -1,9 +1,12 @@
 // The command line's backup commands: list, restore, delete.
 #include <ostream>
 #include <string>
+#include <utility>
 
 #include "engine/MemoryItemList.h"
 #include "engine/Restore.h"
+#include "shell/SavedReport.h"
+#include "shell/VisibleText.h"
 #include "tools/cli/CliRun.h"
 
 namespace qm::cli {
@@ -45,12 +48,21 @@ int RunBackupCommand(const CliOptions& options, std::ostream& out) {
     if (!backup->script.empty()) out << " of " << backup->script;
     out << ")\n";
     MemoryItemList report;
-    const RestoreOutcome outcome = RestoreBackup(*backup, &report);
+    ReportFacts facts;
+    const RestoreOutcome outcome = RestoreWithReport(*backup, report, facts);
     for (int row = 0; row < report.RowCount(); ++row) {
-        std::string line = report.Caption(row);
+        std::string line = VisibleText(report.Caption(row));
         for (int i = 0; i < report.SubItemCount(row); ++i)
-            if (!report.SubItem(row, i).empty()) line += "  " + report.SubItem(row, i);
+            if (!report.SubItem(row, i).empty()) line += "  " + VisibleText(report.SubItem(row, i));
         out << "  " << line << "\n";
+    }
+    bool saved = true;
+    for (const auto& [path, json] : {std::pair{options.reportFile, false}, std::pair{options.jsonFile, true}}) {
+        std::string error;
+        if (path.empty() || WriteReportFile(path, json ? ReportJson(facts, report) : ReportText(facts, report), error))
+            continue;
+        out << "The report was not saved: " << error << "\n";
+        saved = false;
     }
     out << "\n" << outcome.restored << " restored, " << outcome.kept << " left in the backup, " << outcome.failed
         << " failed";
@@ -58,7 +70,7 @@ int RunBackupCommand(const CliOptions& options, std::ostream& out) {
     if (outcome.notRestorable > 0) out << "; " << outcome.notRestorable << " stopped programs are not started again";
     out << "\n";
     if (!outcome.backupFolder.empty()) out << "Backup to undo this restore: " << outcome.backupFolder << "\n";
-    return outcome.kept + outcome.failed > 0 ? kCleanedWithErrors : 0;
+    return outcome.kept + outcome.failed > 0 || !saved ? kCleanedWithErrors : 0;
 }
 
 }  // namespace qm::cli

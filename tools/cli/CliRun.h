@@ -16,8 +16,9 @@ enum ExitCode : int {
     kCleaned = 1,
     kCleanedWithErrors = 2,
     kBadScript = 3,       // missing, unreadable or corrupt script: the program halted
-    kFoundScanOnly = 10,  // --scan: items were found and left alone
-    kUsage = 64,
+    kFoundScanOnly = 10,  // items were found and left alone: --scan, or every one kept
+    kUsage = 64,          // also: the input ended before every --custom question was answered
+    kRestartNeeded = 3010,  // cleaned; files wait for the next start (ERROR_SUCCESS_REBOOT_REQUIRED)
 };
 
 struct CliOptions {
@@ -25,6 +26,13 @@ struct CliOptions {
     bool scanOnly = false;  // list what is found, change nothing
     bool noBackup = false;  // the removal keeps no backup
     std::string script;     // the script's path as the program sees it
+    std::string reportFile;  // --report: the report as text, here
+    std::string jsonFile;    // --json: the report as JSON, here
+    // Set by the program from its standard handles: a prompt's answer is
+    // echoed when typed elsewhere than on a terminal, and a long pass shows
+    // its progress on `progress` (standard error, when that is a terminal).
+    bool inputIsTerminal = false;
+    std::ostream* progress = nullptr;
     // The backups instead of a script: list them, restore one ("latest" for
     // the newest) or delete one.
     bool listBackups = false;

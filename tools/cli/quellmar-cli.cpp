@@ -6,6 +6,7 @@
 
 #include "tools/cli/CliMachine.h"
 #include "tools/cli/CliRun.h"
+#include "tools/cli/Terminal.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + 1, argv + argc);
@@ -24,6 +25,8 @@ int main(int argc, char** argv) {
             result = qm::cli::RunBackupCommand(options, std::cout);
         } else {
             options.script = machine->ScriptOnMachine(options.script);
+            options.inputIsTerminal = qm::cli::StandardInputIsTerminal();
+            if (qm::cli::StandardErrorIsTerminal()) options.progress = &std::cerr;
             result = qm::cli::RunCli(options, std::cin, std::cout, [&] { return machine->Messages(); });
         }
         machine->Keep();
