@@ -4,6 +4,10 @@
 #  - the reader's speed as a share of the floor (read + descramble in one loop);
 #  - each pass's time at 20,000 items over its time at 10,000 (linear: about 2);
 #  - a pass on a 64-bit machine (both halves) over the same pass on a 32-bit one;
+#  - the simulated machine: a lookup, short path and new folder 800 levels
+#    deep over 400 (linear: about 2), a name in a folder of 100,000 entries
+#    over one of ten (about 1), a key 400 levels deep over 200, and
+#    registry.reg of 20,000 keys written back over 10,000;
 #  - the command-line front end's peak memory on a 20,000-item script.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -47,6 +51,15 @@ for bench in ("BM_HalvesScanPass", "BM_HalvesRemovalPass"):
               f"ratio {large / small:.2f} (target 1.8 to 2.2)")
     both, one = ms(f"{bench}/64/20000"), ms(f"{bench}/32/20000")
     print(f"{bench}, 20,000 items: both halves {both:.0f} ms, one {one:.0f} ms: ratio {both / one:.2f} (target at most 2.2)")
+for bench in ("BM_LookupAtDepth", "BM_ShortPathAtDepth", "BM_NewFolderAtDepth"):
+    half, full = ms(f"{bench}/400"), ms(f"{bench}/800")
+    print(f"{bench}: 400 levels {half:.0f} ns, 800 levels {full:.0f} ns: ratio {full / half:.2f} (linear: about 2)")
+small, big = ms("BM_LookupInFolder/10"), ms("BM_LookupInFolder/100000")
+print(f"BM_LookupInFolder: a folder of 10 {small:.2f} us, of 100,000 {big:.2f} us: ratio {big / small:.2f} (target about 1)")
+half, full = ms("BM_OpenKeyAtDepth/200"), ms("BM_OpenKeyAtDepth/400")
+print(f"BM_OpenKeyAtDepth: 200 levels {half:.0f} ns, 400 levels {full:.0f} ns: ratio {full / half:.2f} (linear: about 2)")
+small, large = ms("BM_SaveRegistryFile/10000"), ms("BM_SaveRegistryFile/20000")
+print(f"BM_SaveRegistryFile: 10,000 keys {small:.0f} ms, 20,000 {large:.0f} ms: ratio {large / small:.2f} (linear: about 2)")
 run = subprocess.run(["build/linux/quellmar-cli", "--scan", "--machine", sys.argv[2], sys.argv[3]],
                      stdout=subprocess.DEVNULL)
 peak = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss / 1024
