@@ -121,7 +121,7 @@ DWORD DiskStore::CheckLink(Drive& drive, const fs::path& link) {
     }
     const std::string what = link.string() + " -> " + target.string();
     if (std::find(refusedLinks_.begin(), refusedLinks_.end(), what) == refusedLinks_.end()) refusedLinks_.push_back(what);
-    return kErrorSymlinkClassDisabled;
+    return ERROR_ACCESS_DENIED;
 }
 
 DWORD DiskStore::FindIn(WalkFolder& folder, Drive& drive, std::string_view name, std::optional<HostEntry>& found) {

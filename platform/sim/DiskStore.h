@@ -14,9 +14,9 @@
 //   A link on the host is followed while it leads to a place inside the
 //   machine's host folder (for a drive mapped from elsewhere: inside the
 //   drive's folder). Any use of a link that leads out of it (through it, or
-//   of the link itself) fails with ERROR_SYMLINK_CLASS_DISABLED, the error
-//   Windows gives for a link its policy forbids following, and the link is
-//   listed in refusedLinks(). A search lists such a link as a file.
+//   of the link itself) fails with ERROR_ACCESS_DENIED, as a junction whose
+//   target the user may not reach does on Windows, and the link is listed
+//   in refusedLinks(). A search lists such a link as a file.
 //
 // Cost
 //   A lookup walks the path once, from folder to folder by descriptor, so
@@ -103,8 +103,6 @@ struct FileId {
 struct OpenFileRecord;  // an open file handle (DiskRecords.h)
 struct WalkFolder;      // a folder reached by a lookup (DiskRecords.h)
 struct HostEntry;       // an entry found in a folder (DiskRecords.h)
-
-inline constexpr DWORD kErrorSymlinkClassDisabled = 1463;  // ERROR_SYMLINK_CLASS_DISABLED
 
 // Host types stay out of this header: it is also read where the simulation is
 // not built.

@@ -76,7 +76,6 @@ TEST(MachineFolder, ScanChangesNothingAndRemovalWritesBackOnlyWhatChanged) {
     TempDir machine, scripts;
     MakePestMachine(machine.path());
     const fs::path script = WriteScript(scripts.path());
-    OpenMachineFolder(machine.path());  // the first opening adds the Windows folders Standard=yes asks for
     const auto before = Contents(machine.path());
 
     std::string output;
@@ -100,6 +99,38 @@ TEST(MachineFolder, ScanChangesNothingAndRemovalWritesBackOnlyWhatChanged) {
         EXPECT_NE(registry.find(Utf16(kept)), std::string::npos) << "lost: " << Utf16(kept);
     EXPECT_EQ(registry.find(Utf16(u"Pest")), std::string::npos) << "the pest's keys and values are still written";
     EXPECT_EQ(ValueOn(machine.path(), u"HKCU\\Software\\Keep", u"Odd"), (RegValue{REG_SZ, {0x41, 0, 0x42}}));
+}
+
+TEST(MachineFolder, ScanOfAScriptOnTheMachineSeesItsLinksAsTheFolderHasThem) {
+    TempDir outside;
+    WriteHost(outside.path() / "pest" / "pest.exe", "MZ elsewhere");
+    struct Case {
+        const char* what;
+        bool inside;  // the link leads to a folder of the machine
+    };
+    for (const Case c : {Case{"a link inside", true}, Case{"a link out", false}}) {
+        SCOPED_TRACE(c.what);
+        TempDir machine;
+        WriteHost(machine.path() / "machine.ini", "[Machine]\nStandard=yes\n");
+        WriteHost(machine.path() / "drive_c" / "real" / "pest.exe", "MZ pest");
+        fs::create_symlink(c.inside ? machine.path() / "drive_c" / "real" : outside.path() / "pest",
+                           machine.path() / "drive_c" / "pest");
+        fs::permissions(machine.path() / "drive_c" / "real" / "pest.exe", fs::perms::owner_write, fs::perm_options::remove);
+        const fs::path script = WriteScript(machine.path() / "drive_c");
+        const auto before = Contents(machine.path());
+
+        std::string output;
+        RunQuellmarCli({"--scan", "--machine", machine.path().string(), script.string()}, output);
+        EXPECT_NE(output.find("Removal script: C:\\pest.malware"), std::string::npos) << output;
+        EXPECT_EQ(output.find("C:\\pest\\pest.exe") != std::string::npos, c.inside) << output;
+        if (!c.inside) {
+            const std::string refused = "not followed: " + (machine.path() / "drive_c" / "pest").string();
+            EXPECT_NE(output.find(refused), std::string::npos) << "the folder's own path is named:\n" << output;
+        }
+        EXPECT_EQ(Contents(machine.path()), before) << "a scan changed the machine folder";
+        EXPECT_FALSE(fs::exists(machine.path() / "drive_c" / "WINDOWS")) << "Standard=yes wrote into the folder";
+    }
+    EXPECT_EQ(ReadHost(outside.path() / "pest" / "pest.exe"), "MZ elsewhere");
 }
 
 TEST(MachineFolder, RegistryFileKeepsEveryUnchangedLineByteForByte) {
@@ -245,7 +276,7 @@ TEST(MachineFolder, DiskNeverFollowsALinkOutOfTheFolder) {
              return static_cast<DWORD>(machine->SHFileOperationA(&operation));
          }},
     };
-    for (const auto& c : cases) EXPECT_EQ(c.use(), kErrorSymlinkClassDisabled) << c.what;
+    for (const auto& c : cases) EXPECT_EQ(c.use(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << c.what;
     EXPECT_EQ(ReadHost(outside.path() / "victim.txt"), "outside");
     ASSERT_FALSE(machine->disk().refusedLinks().empty());
     EXPECT_NE(machine->disk().refusedLinks().front().find("drive_c/out"), std::string::npos)

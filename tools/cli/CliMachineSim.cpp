@@ -1,10 +1,13 @@
 // The command-line front end on Linux: it works on a simulated machine
-// described by a folder (--machine DIR). A scan (--scan) leaves the folder
-// as it was; a removal run writes back what it changed (SaveMachineFolder).
+// described by a folder (--machine DIR). A scan (--scan) runs on a
+// throwaway copy of the folder (ScratchCopy.h), so the folder stays as it
+// was to the byte; a removal run works on the folder itself and writes back
+// what it changed (SaveMachineFolder).
 #include <filesystem>
 
 #include "platform/sim/DiskNames.h"
 #include "platform/sim/MachineFolder.h"
+#include "platform/sim/ScratchCopy.h"
 #include "tools/cli/CliMachine.h"
 
 namespace qm::cli {
@@ -16,7 +19,8 @@ namespace fs = std::filesystem;
 class MachineFolder : public CliMachine {
 public:
     MachineFolder(std::string folder, bool scanOnly)
-        : folder_(std::move(folder)), scanOnly_(scanOnly), machine_(sim::OpenMachineFolder(folder_)) {}
+        : folder_(std::move(folder)), scratch_(scanOnly ? std::make_unique<sim::ScratchCopy>(folder_) : nullptr),
+          machine_(Open()) {}
 
     Platform& platform() override { return *machine_; }
     // Message boxes and links not followed, in the order they came.
@@ -26,7 +30,7 @@ public:
         const auto& links = machine_->disk().refusedLinks();
         for (; linksSeen_ < links.size(); ++linksSeen_)
             messages_.push_back("A symbolic link leads out of the machine folder and was not followed: " +
-                                links[linksSeen_]);
+                                Original(links[linksSeen_]));
         return messages_;
     }
     // A script given as a file of this computer is read where it is: from
@@ -38,19 +42,31 @@ public:
         if (!fs::is_regular_file(given, ec)) return given;  // a path on the machine itself
         const fs::path script = fs::canonical(given, ec);
         if (ec) return given;
-        if (auto onMachine = machine_->disk().WindowsPathOf(script)) return *onMachine;
+        // A script in the folder is read from the copy a scan runs on.
+        const auto inCopy = scratch_ ? scratch_->InCopy(script) : std::nullopt;
+        if (auto onMachine = machine_->disk().WindowsPathOf(inCopy ? *inCopy : script)) return *onMachine;
         char letter = 'Z';
         while (letter > 'D' && machine_->disk().IsMapped(letter)) --letter;
         machine_->disk().MapDrive(letter, script.parent_path(), true);
         return std::string{letter, ':', '\\'} + sim::AnsiName(script.filename().string());
     }
     void Keep() override {
-        if (!scanOnly_) sim::SaveMachineFolder(*machine_, folder_);
+        if (!scratch_) sim::SaveMachineFolder(*machine_, folder_);
     }
 
 private:
+    std::unique_ptr<sim::SimPlatform> Open() {
+        try {
+            return sim::OpenMachineFolder(scratch_ ? scratch_->path() : fs::path(folder_));
+        } catch (const sim::MachineFolderError& error) {
+            throw sim::MachineFolderError(Original(error.what()));
+        }
+    }
+    // The folder's own paths in a message about the copy.
+    std::string Original(std::string text) const { return scratch_ ? scratch_->AsOriginal(std::move(text)) : text; }
+
     std::string folder_;
-    bool scanOnly_;
+    std::unique_ptr<sim::ScratchCopy> scratch_;   // a scan's copy, removed after the machine
     std::unique_ptr<sim::SimPlatform> machine_;
     std::vector<std::string> messages_;
     std::size_t boxesSeen_ = 0;
