@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include <fcntl.h>
@@ -47,44 +48,72 @@ std::optional<std::string> ReadFolderFile(const fs::path& folder, const std::str
     return text.str();
 }
 
-void WriteFolderFile(const fs::path& folder, const std::string& name, std::string_view bytes) {
-    const fs::path target = InsideFolder(folder, name);
-    std::string temporary = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    UniqueFd file(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (!file) Fail(name, "cannot create a temporary file", errno);
-    // The temporary file goes again on any failure; the file itself is untouched.
-    struct Remover {
-        const std::string& path;
-        bool keep = false;
-        ~Remover() {
-            if (!keep) ::unlink(path.c_str());
-        }
-    } remover{temporary, false};
+namespace {
 
-    struct stat old {};
-    mode_t mode = 0;
-    if (::stat(target.c_str(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    for (std::size_t written = 0; written < bytes.size();) {
-        const ssize_t put = ::write(file.get(), bytes.data() + written, bytes.size() - written);
-        if (put < 0) {
-            if (errno == EINTR) continue;
-            Fail(name, "writing failed", errno);
+// One file written to a temporary name beside it, not yet in place; the
+// temporary file goes again unless it was put in place.
+class PendingFile {
+public:
+    PendingFile(const fs::path& folder, const std::string& name, std::string_view bytes)
+        : name_(name), target_(InsideFolder(folder, name)) {
+        temporary_.path = (target_.parent_path() / ("." + target_.filename().string() + ".XXXXXX")).string();
+        UniqueFd file(::mkostemp(temporary_.path.data(), O_CLOEXEC));
+        if (!file) Fail(name, "cannot create a temporary file", errno);
+        temporary_.created = true;
+        struct stat old {};
+        mode_t mode = 0;
+        if (::stat(target_.c_str(), &old) == 0) {
+            mode = old.st_mode & 07777;  // the file keeps its permissions
+        } else {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            mode = 0666 & ~mask;
         }
-        written += static_cast<std::size_t>(put);
+        for (std::size_t written = 0; written < bytes.size();) {
+            const ssize_t put = ::write(file.get(), bytes.data() + written, bytes.size() - written);
+            if (put < 0) {
+                if (errno == EINTR) continue;
+                Fail(name, "writing failed", errno);
+            }
+            written += static_cast<std::size_t>(put);
+        }
+        if (::fchmod(file.get(), mode) != 0) Fail(name, "cannot set its permissions", errno);
+        if (::fsync(file.get()) != 0) Fail(name, "cannot flush it", errno);
+        if (::close(file.release()) != 0) Fail(name, "closing failed", errno);
     }
-    if (::fchmod(file.get(), mode) != 0) Fail(name, "cannot set its permissions", errno);
-    if (::fsync(file.get()) != 0) Fail(name, "cannot flush it", errno);
-    const int closed = ::close(file.get());
-    file.release();
-    if (closed != 0) Fail(name, "closing failed", errno);
-    if (::rename(temporary.c_str(), target.c_str()) != 0) Fail(name, "cannot replace it", errno);
-    remover.keep = true;
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+    void PutInPlace() {
+        if (::rename(temporary_.path.c_str(), target_.c_str()) != 0) Fail(name_, "cannot replace it", errno);
+        temporary_.created = false;
+    }
+
+private:
+    std::string name_;
+    fs::path target_;
+    // A member, so it goes also when the constructor fails half-way.
+    struct Temporary {
+        std::string path;
+        bool created = false;
+        ~Temporary() {
+            if (created) ::unlink(path.c_str());
+        }
+    } temporary_;
+};
+
+}  // namespace
+
+void WriteFolderFiles(const fs::path& folder, const std::vector<std::pair<std::string, std::string>>& files) {
+    std::vector<std::unique_ptr<PendingFile>> pending;
+    for (const auto& [name, bytes] : files) pending.push_back(std::make_unique<PendingFile>(folder, name, bytes));
+    for (auto& file : pending) file->PutInPlace();
+    // The renames themselves reach the disk.
+    if (UniqueFd directory{::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)}) ::fsync(directory.get());
+}
+
+void WriteFolderFile(const fs::path& folder, const std::string& name, std::string_view bytes) {
+    WriteFolderFiles(folder, {{name, std::string(bytes)}});
 }
 
 }  // namespace qm::sim

@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace qm::sim {
 
@@ -28,5 +30,10 @@ std::optional<std::string> ReadFolderFile(const std::filesystem::path& folder, c
 // the file: the file is either the old one or the new one, never part of
 // either. Keeps the file's permissions. Throws MachineFolderError.
 void WriteFolderFile(const std::filesystem::path& folder, const std::string& name, std::string_view bytes);
+// The same for several files (name, bytes): all are written to temporary
+// files before the first is renamed, so a failure while writing leaves
+// every old file as it was.
+void WriteFolderFiles(const std::filesystem::path& folder,
+                      const std::vector<std::pair<std::string, std::string>>& files);
 
 }  // namespace qm::sim

@@ -10,13 +10,14 @@ namespace qm::sim {
 
 namespace {
 
-// processes.txt: the lines of programs still running (and the comments)
-// stay as they were; programs started since are added; nothing when it
-// would not change.
-std::optional<std::string> UpdatedProcesses(SimPlatform& machine, const MachineOrigin& origin) {
+// processes.txt's lines: those of programs still running (and the
+// comments) stay as they were; programs started since are added; nothing
+// when the file would not change.
+std::optional<std::vector<MachineOrigin::ProcessLine>> UpdatedProcesses(SimPlatform& machine,
+                                                                       const MachineOrigin& origin) {
     std::set<DWORD> running;
     for (const auto& process : machine.processes().running()) running.insert(process.id);
-    std::string text;
+    std::vector<MachineOrigin::ProcessLine> lines;
     bool changed = false;
     if (origin.processLines) {
         for (const auto& line : *origin.processLines) {
@@ -24,19 +25,20 @@ std::optional<std::string> UpdatedProcesses(SimPlatform& machine, const MachineO
                 changed = true;
                 continue;
             }
-            text += line.text;
+            lines.push_back(line);
         }
-        if (!text.empty() && text.back() != '\n') text += '\n';
+        if (!lines.empty() && !lines.back().text.ends_with('\n')) lines.back().text += '\n';
     } else {
-        text = "# Programs running on this machine, one a line.\n";
+        lines.push_back({"# Programs running on this machine, one a line.\n", 0});
     }
     for (const auto& process : machine.processes().running()) {
         if (origin.processes.count(process.id) != 0) continue;
-        text += process.exePath + (process.bits == 32 ? " " + std::string(kThirtyTwoBitMark) : "") + "\n";
+        lines.push_back({process.exePath + (process.bits == 32 ? " " + std::string(kThirtyTwoBitMark) : "") + "\n",
+                         process.id});
         changed = true;
     }
     if (!changed) return std::nullopt;
-    return text;
+    return lines;
 }
 
 std::string NextStart(SimPlatform& machine) {
@@ -65,25 +67,28 @@ void SaveMachineFolder(SimPlatform& machine, const std::filesystem::path& folder
     } catch (const RegFileError& error) {
         throw MachineFolderError(std::string("registry.reg ") + error.what());
     }
-    const std::optional<std::string> processes = UpdatedProcesses(machine, origin);
+    const auto processLines = UpdatedProcesses(machine, origin);
+    std::optional<std::string> processes;
+    if (processLines) {
+        processes.emplace();
+        for (const auto& line : *processLines) *processes += line.text;
+    }
     const std::string nextStart = NextStart(machine);
 
-    if (registry) WriteFolderFile(folder, "registry.reg", *registry);
-    if (processes) WriteFolderFile(folder, "processes.txt", *processes);
-    if (ReadFolderFile(folder, "next-start.txt") != nextStart) WriteFolderFile(folder, "next-start.txt", nextStart);
+    std::vector<std::pair<std::string, std::string>> files;
+    if (registry) files.emplace_back("registry.reg", *registry);
+    if (processes) files.emplace_back("processes.txt", *processes);
+    if (ReadFolderFile(folder, "next-start.txt") != nextStart) files.emplace_back("next-start.txt", nextStart);
+    WriteFolderFiles(folder, files);
 
     // What was written is the new starting point of a later save.
     if (registry) {
         origin.registry = RegistrySnapshot(machine.registry());
         origin.registryFile = registry;
     }
-    if (processes) {
-        origin.processLines.emplace();
-        for (const auto& process : machine.processes().running()) {
-            const std::string line = process.exePath + (process.bits == 32 ? " " + std::string(kThirtyTwoBitMark) : "");
-            origin.processLines->push_back({line + "\n", process.id});
-        }
-        origin.processes.clear();
+    if (processLines) {
+        origin.processLines = processLines;
+        origin.processes = std::set<DWORD>();
         for (const auto& process : machine.processes().running()) origin.processes.insert(process.id);
     }
 }

@@ -192,33 +192,46 @@ TEST(MachineFolder, Regedit4FileStaysRegedit4AndLosesNothing) {
 }
 
 TEST(MachineFolder, FailedWriteLeavesTheOldFile) {
-    TempDir folder;
-    const std::string original = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Old]\r\n\"v\"=\"old\"\r\n\r\n";
-    WriteHost(folder.path() / "machine.ini", "[Machine]\nStandard=no\n");
-    WriteHost(folder.path() / "registry.reg", original);
-    auto machine = OpenMachineFolder(folder.path());
-    ASSERT_TRUE(machine->registry().SetValue("HKCU\\Software\\Old", "big", REG_BINARY, std::vector<BYTE>(8000, 0xAB)));
-    const auto before = Contents(folder.path());
+    // Which file is too big to write: the first one written, or the second
+    // after the first was written whole.
+    struct Case {
+        const char* file;
+        std::size_t registryBytes;
+        std::size_t commentBytes;
+    };
+    for (const Case c : {Case{"registry.reg", 8000, 0}, Case{"processes.txt", 10, 3000}}) {
+        SCOPED_TRACE(c.file);
+        TempDir folder;
+        const std::string original = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Old]\r\n\"v\"=\"old\"\r\n\r\n";
+        WriteHost(folder.path() / "machine.ini", "[Machine]\nStandard=no\n");
+        WriteHost(folder.path() / "registry.reg", original);
+        WriteHost(folder.path() / "processes.txt", "# " + std::string(c.commentBytes, 'c') + "\nC:\\pest.exe\n");
+        auto machine = OpenMachineFolder(folder.path());
+        ASSERT_TRUE(machine->registry().SetValue("HKCU\\Software\\Old", "big", REG_BINARY,
+                                                 std::vector<BYTE>(c.registryBytes, 0xAB)));
+        ASSERT_TRUE(machine->EndProcess(machine->processes().running().front().id));
+        const auto before = Contents(folder.path());
 
-    // Writes beyond 1,000 bytes fail, as on a full disk.
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit oldLimit{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &oldLimit), 0);
-    rlimit small = oldLimit;
-    small.rlim_cur = 1000;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    bool threw = false;
-    try {
-        SaveMachineFolder(*machine, folder.path());
-    } catch (const MachineFolderError& error) {
-        threw = true;
-        EXPECT_NE(std::string(error.what()).find("registry.reg"), std::string::npos) << error.what();
+        // Writes beyond 1,000 bytes fail, as on a full disk.
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit oldLimit{};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &oldLimit), 0);
+        rlimit small = oldLimit;
+        small.rlim_cur = 1000;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        bool threw = false;
+        try {
+            SaveMachineFolder(*machine, folder.path());
+        } catch (const MachineFolderError& error) {
+            threw = true;
+            EXPECT_NE(std::string(error.what()).find(c.file), std::string::npos) << error.what();
+        }
+        ::setrlimit(RLIMIT_FSIZE, &oldLimit);
+        std::signal(SIGXFSZ, oldHandler);
+
+        EXPECT_TRUE(threw) << "a failed write must be reported";
+        EXPECT_EQ(Contents(folder.path()), before) << "every old file must stay whole, and no temporary file behind";
     }
-    ::setrlimit(RLIMIT_FSIZE, &oldLimit);
-    std::signal(SIGXFSZ, oldHandler);
-
-    EXPECT_TRUE(threw) << "a failed write must be reported";
-    EXPECT_EQ(Contents(folder.path()), before) << "the old file must stay whole, and no temporary file behind";
 }
 
 TEST(MachineFolder, LinksOutOfTheFolderAreRefusedByName) {
