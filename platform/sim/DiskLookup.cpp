@@ -141,19 +141,8 @@ DWORD DiskStore::FindIn(WalkFolder& folder, Drive& drive, std::string_view name,
         FolderIndex& index = IndexOf(folder.host, folder.id, folder.stamp, folder.fd.get());
         auto it = index.names.find(UpperName(name));
         if (it == index.names.end() && name.find('~') != std::string_view::npos && IsValidShortName(name)) {
-            // The folder's long names get their aliases (in listing order) if
-            // they have none yet, so an alias works before its folder was listed.
-            if (!index.aliased) {
-                std::vector<std::string> names;
-                for (const auto& [upper, spellings] : index.names)
-                    for (const auto& spelling : spellings) names.push_back(spelling.first);
-                std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-                    const std::string ua = UpperName(a), ub = UpperName(b);
-                    return ua != ub ? ua < ub : a < b;
-                });
-                for (const auto& longName : names) AliasIn(folder.host, folder.id, folder.stamp, longName);
-                index.aliased = true;
-            }
+            // An alias works before its folder was listed.
+            AliasAll(folder.host, folder.id, folder.stamp, folder.fd.get(), {});
             const std::string owner = shortNames_[folder.id].LongNameOf(name);
             if (!owner.empty()) it = index.names.find(owner);
         }
@@ -213,7 +202,6 @@ DWORD DiskStore::LocateParsed(const WindowsPath& path, Located& out) {
     if (entry) {
         Fill(out, entry->info);
         out.link = entry->link;
-        AliasIn(folder.host, folder.id, folder.stamp, entry->name);  // seen now: its alias is fixed from here on
     }
     return 0;
 }
@@ -257,10 +245,28 @@ std::string DiskStore::AliasIn(const fs::path& folder, FileId id, std::int64_t s
     return names.AliasOf(name, [&](std::string_view candidate) { return index.names.count(UpperName(candidate)) != 0; });
 }
 
+void DiskStore::AliasAll(const fs::path& folder, FileId id, std::int64_t stamp, int dirfd, std::string_view skip) {
+    FolderIndex& index = IndexOf(folder, id, stamp, dirfd);
+    if (index.aliased) return;
+    std::vector<std::string> names;
+    for (const auto& [upper, spellings] : index.names)
+        for (const auto& spelling : spellings)
+            if (spelling.first != skip) names.push_back(spelling.first);
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        const std::string ua = UpperName(a), ub = UpperName(b);
+        return ua != ub ? ua < ub : a < b;
+    });
+    for (const auto& longName : names) AliasIn(folder, id, stamp, longName);
+    index.aliased = true;
+}
+
 std::string DiskStore::AliasOf(const fs::path& folder, const std::string& name) {
     if (IsValidShortName(name)) return {};
     struct stat info {};
     if (::stat(folder.c_str(), &info) != 0) return {};
+    // The names that were there before take their aliases first, as they
+    // would have on Windows, where a name gets its alias when it is made.
+    AliasAll(folder, IdOf(info), StampOf(info), -1, name);
     return AliasIn(folder, IdOf(info), StampOf(info), name);
 }
 

@@ -20,10 +20,12 @@
 //
 // Cost
 //   A lookup walks the path once, from folder to folder by descriptor, so
-//   it costs as many steps as the path has names. A name found only without
-//   regard to case, or by its alias, is looked up in an index of its folder,
-//   read once and kept while the folder does not change on the host, so a
-//   folder of 100,000 entries costs per lookup what a folder of ten does.
+//   it costs as many steps as the path has names. A name spelled as on the
+//   host is asked of the host alone, without reading its folder. A name
+//   found only without regard to case, or by its alias, is looked up in an
+//   index of its folder, read once and kept while the folder does not change
+//   on the host, so a folder of 100,000 entries costs per lookup what a
+//   folder of ten does.
 //
 // Windows paths
 //   "C:\a\b" is a full path; "/" is taken for "\"; "\a" lies on the current
@@ -51,9 +53,11 @@
 //
 // 8.3 aliases
 //   A long name (not a valid 8.3 name) gets an alias when the simulation
-//   first sees it (listing its folder, looking it up, or asked for a short
-//   path), made as FolderShortNames says and kept for the life of the
-//   machine, unique in its folder.
+//   first needs it (listing its folder, a lookup by an alias, a short path)
+//   or makes the name (the names already there get theirs first, in listing
+//   order, as they would have been made earlier on Windows), made as
+//   FolderShortNames says and kept for the life of the machine, unique in
+//   its folder. A plain lookup gives no alias, so it never reads the folder.
 //
 // Files in use
 //   MarkInUse makes DeleteFileA of a file fail with the given error, as a
@@ -243,7 +247,11 @@ private:
     FolderIndex& IndexOf(const std::filesystem::path& folder, FileId id, std::int64_t stamp, int dirfd);
     // The alias of an entry of a folder (empty for a valid 8.3 name).
     std::string AliasIn(const std::filesystem::path& folder, FileId id, std::int64_t stamp, const std::string& name);
+    // The alias of a name the simulation just made in the folder.
     std::string AliasOf(const std::filesystem::path& folder, const std::string& name);
+    // Every long name of the folder (but skip) gets its alias, in listing
+    // order, unless all have one already.
+    void AliasAll(const std::filesystem::path& folder, FileId id, std::int64_t stamp, int dirfd, std::string_view skip);
     // Entries of a host folder, sorted by name without regard to case.
     static std::vector<std::string> ListFolder(const std::filesystem::path& folder);
     // Keeps the index of the folder holding at's last name current after the
