@@ -2,8 +2,9 @@
 #include "regfile/RegFileText.h"
 
 #include <array>
-#include <cstdio>
 #include <optional>
+
+#include "regfile/RegFileCoding.h"
 
 namespace qm::regfile {
 
@@ -11,52 +12,10 @@ namespace {
 
 constexpr std::u16string_view kHeader4 = u"REGEDIT4";
 constexpr std::u16string_view kHeader5 = u"Windows Registry Editor Version 5.00";
+constexpr std::u16string_view kExactKey = u";Quellmar-exact key: ";
+constexpr std::u16string_view kExactValue = u";Quellmar-exact value: ";
 
 bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
-
-std::u16string Widen(const char* ascii) { return std::u16string(ascii, ascii + std::char_traits<char>::length(ascii)); }
-
-// ---- Decoding the file ----
-
-std::optional<std::u16string> FromUtf8(std::string_view bytes) {
-    std::u16string text;
-    for (size_t i = 0; i < bytes.size();) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        const int extra = lead < 0x80 ? 0 : (lead >> 5) == 6 ? 1 : (lead >> 4) == 14 ? 2 : (lead >> 3) == 30 ? 3 : -1;
-        if (extra < 0 || i + extra >= bytes.size()) return std::nullopt;
-        char32_t code = extra == 0 ? lead : lead & (0x3F >> extra);
-        for (int k = 1; k <= extra; ++k) {
-            const auto next = static_cast<unsigned char>(bytes[i + k]);
-            if ((next & 0xC0) != 0x80) return std::nullopt;
-            code = (code << 6) | (next & 0x3F);
-        }
-        i += extra + 1;
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            text.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-            text.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
-        } else {
-            text.push_back(static_cast<char16_t>(code));
-        }
-    }
-    return text;
-}
-
-std::u16string Decode(std::string_view bytes, const CodePage& codePage) {
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-        static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        std::u16string text;
-        for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-            text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                                 (static_cast<unsigned char>(bytes[i + 1]) << 8)));
-        return text;
-    }
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    // Version 5 text may be UTF-8; REGEDIT4 text (and anything not UTF-8) is ANSI.
-    if (bytes.substr(0, kHeader4.size()) != "REGEDIT4")
-        if (auto text = FromUtf8(bytes)) return *text;
-    return codePage.toWide(bytes);
-}
 
 std::vector<std::u16string> Lines(std::u16string_view text) {
     std::vector<std::u16string> lines;
@@ -122,6 +81,7 @@ public:
         version5_ = TrimRight(lines_[0]) == kHeader5;
         for (size_t i = 1; i < lines_.size(); ++i) {
             line_ = i + 1;
+            first_ = exact_ ? exactLine_ : i;
             std::u16string text(TrimLeft(lines_[i]));
             // A trailing backslash continues a value line on the next line.
             while (!text.empty() && text[0] != u'[' && text[0] != u';' && TrimRight(text).ends_with(u'\\') &&
@@ -130,22 +90,61 @@ public:
                 text.pop_back();
                 text += TrimLeft(lines_[++i]);
             }
+            last_ = i;
+            const bool hadExact = exact_.has_value();
             ParseLine(TrimRight(text));
+            if (hadExact && exact_) Fail(exactLine_ + 1, "the exact form is not followed by its key or value line");
         }
+        if (exact_) Fail(exactLine_ + 1, "the exact form is not followed by its key or value line");
         return std::move(operations_);
     }
 
 private:
+    // A key or value as its exact form gives it; the next line must be its plain line.
+    struct Exact {
+        bool key = false;
+        RegFileValue value;  // for a key, the path in value.name
+    };
+
     [[noreturn]] static void Fail(size_t line, const std::string& what) {
         throw RegFileError("line " + std::to_string(line) + ": " + what);
     }
     [[noreturn]] void Fail(const std::string& what) const { Fail(line_, what); }
 
+    void Add(RegFileOperation::Kind kind, std::u16string path, RegFileValue value) {
+        RegFileOperation op{kind, std::move(path), std::move(value), first_, last_};
+        operations_.push_back(std::move(op));
+    }
+
     void ParseLine(std::u16string_view text) {
-        if (text.empty() || text[0] == u';') return;
+        if (text.empty()) return;
+        if (text[0] == u';') return ParseComment(text);
         if (text[0] == u'[') return ParseKey(text);
         if (!haveKey_) Fail("value outside a key");
         ParseValue(text);
+    }
+
+    void ParseComment(std::u16string_view text) {
+        if (exact_) Fail(exactLine_ + 1, "the exact form is not followed by its key or value line");
+        Exact exact;
+        if (text.starts_with(kExactKey)) {
+            exact.key = true;
+            exact.value.name = Utf16Text(HexBytes(text.substr(kExactKey.size())));
+        } else if (text.starts_with(kExactValue)) {
+            text.remove_prefix(kExactValue.size());
+            const size_t equals = text.find(u'=');
+            const size_t colon = equals == std::u16string_view::npos ? equals : text.find(u':', equals);
+            if (colon == std::u16string_view::npos) Fail("bad exact form of a value");
+            const auto type = ParseHex(text.substr(equals + 1, colon - equals - 1), 8);
+            if (!type) Fail("bad type in the exact form of a value");
+            const std::vector<BYTE> name = HexBytes(text.substr(0, equals));
+            if (name.size() % 2 != 0) Fail("bad name in the exact form of a value");
+            exact.value = {Utf16Text(name), *type, HexBytes(text.substr(colon + 1))};
+        } else {
+            return;  // a comment
+        }
+        exact_ = std::move(exact);
+        exactLine_ = line_ - 1;
     }
 
     void ParseKey(std::u16string_view text) {
@@ -155,8 +154,15 @@ private:
         std::u16string_view path = text.substr(1, close - 1);
         const bool remove = !path.empty() && path[0] == u'-';
         if (remove) path.remove_prefix(1);
+        std::u16string exactPath;
+        if (exact_) {
+            if (!exact_->key) Fail(exactLine_ + 1, "the exact form of a value is followed by a key line");
+            exactPath = std::move(exact_->value.name);
+            exact_.reset();
+            path = exactPath;
+        }
         if (!IsRegistryRootPath(path)) Fail("unknown root key in \"" + Narrow(path) + "\"");
-        operations_.push_back({remove ? RegFileOperation::kDeleteKey : RegFileOperation::kCreateKey, std::u16string(path), {}});
+        Add(remove ? RegFileOperation::kDeleteKey : RegFileOperation::kCreateKey, std::u16string(path), {});
         haveKey_ = !remove;
         key_ = path;
     }
@@ -205,40 +211,50 @@ private:
         if (text.empty() || text[0] != u'=') Fail("'=' missing after the value name");
         text = TrimLeft(text.substr(1));
 
-        RegFileOperation op{RegFileOperation::kSetValue, key_, {std::move(name), REG_NONE, {}}};
+        RegFileValue value{std::move(name), REG_NONE, {}};
+        RegFileOperation::Kind kind = RegFileOperation::kSetValue;
         if (text == u"-") {
-            op.kind = RegFileOperation::kDeleteValue;
+            kind = RegFileOperation::kDeleteValue;
         } else if (!text.empty() && text[0] == u'"') {
             std::u16string data = Quoted(text);
             if (!TrimLeft(text).empty()) Fail("text after the closing quote");
             data.push_back(u'\0');
-            op.value.type = REG_SZ;
-            op.value.data = Utf16Bytes(data);
+            value.type = REG_SZ;
+            value.data = Utf16Bytes(data);
         } else if (StartsWithNoCase(text, u"dword:")) {
             const auto number = ParseHex(text.substr(6), 8);
             if (!number) Fail("bad dword");
             const DWORD v = *number;
-            op.value.type = REG_DWORD;
-            op.value.data = {static_cast<BYTE>(v), static_cast<BYTE>(v >> 8), static_cast<BYTE>(v >> 16),
-                             static_cast<BYTE>(v >> 24)};
+            value.type = REG_DWORD;
+            value.data = {static_cast<BYTE>(v), static_cast<BYTE>(v >> 8), static_cast<BYTE>(v >> 16),
+                          static_cast<BYTE>(v >> 24)};
         } else if (StartsWithNoCase(text, u"hex:")) {
-            op.value.type = REG_BINARY;
-            op.value.data = HexBytes(text.substr(4));
+            value.type = REG_BINARY;
+            value.data = HexBytes(text.substr(4));
         } else if (StartsWithNoCase(text, u"hex(")) {
             const size_t close = text.find(u"):");
             const auto type = close == std::u16string_view::npos ? std::nullopt : ParseHex(text.substr(4, close - 4), 8);
             if (!type) Fail("bad hex(type)");
-            op.value.type = *type;
-            op.value.data = HexBytes(text.substr(close + 2));
+            value.type = *type;
+            value.data = HexBytes(text.substr(close + 2));
             if (!version5_ && IsStringType(*type)) {
                 // REGEDIT4 gives string data in the code page; the registry keeps UTF-16.
-                const std::string ansi(op.value.data.begin(), op.value.data.end());
-                op.value.data = Utf16Bytes(codePage_.toWide(ansi));
+                const std::string ansi(value.data.begin(), value.data.end());
+                value.data = Utf16Bytes(codePage_.toWide(ansi));
             }
         } else {
             Fail("unknown value data");
         }
-        operations_.push_back(std::move(op));
+        if (exact_) {
+            if (exact_->key) Fail(exactLine_ + 1, "the exact form of a key is followed by a value line");
+            value.name = std::move(exact_->value.name);
+            if (kind == RegFileOperation::kSetValue) {
+                value.type = exact_->value.type;
+                value.data = std::move(exact_->value.data);
+            }
+            exact_.reset();
+        }
+        Add(kind, key_, std::move(value));
     }
 
     static std::string Narrow(std::u16string_view text) {
@@ -251,108 +267,19 @@ private:
     const CodePage& codePage_;
     std::vector<RegFileOperation> operations_;
     std::u16string key_;
-    size_t line_ = 1;
+    size_t line_ = 1;                 // for messages, counted from 1
+    size_t first_ = 0, last_ = 0;     // the lines of the operation being read
+    std::optional<Exact> exact_;      // an exact form waiting for its line
+    size_t exactLine_ = 0;
     bool haveKey_ = false;
     bool version5_ = false;
 };
 
-std::u16string Quote(std::u16string_view text) {
-    std::u16string out = u"\"";
-    for (char16_t c : text) {
-        if (c == u'\\' || c == u'"') out.push_back(u'\\');
-        out.push_back(c);
-    }
-    return out + u"\"";
-}
-
-size_t LineStart(const std::u16string& text) {
-    const size_t newline = text.rfind(u'\n');
-    return newline == std::u16string::npos ? 0 : newline + 1;
-}
-
 }  // namespace
 
 std::vector<RegFileOperation> ParseRegFile(std::string_view bytes, const CodePage& codePage) {
-    return Parser(Decode(bytes, codePage), codePage).Parse();
+    return Parser(DecodeText(bytes, codePage).text, codePage).Parse();
 }
-
-RegFileWriter::RegFileWriter(RegFileFormat format, const CodePage& codePage)
-    : version5_(format == RegFileFormat::Version5), codePage_(codePage) {
-    Line(version5_ ? kHeader5 : kHeader4);
-    Line(u"");
-}
-
-void RegFileWriter::Key(std::u16string_view path) {
-    if (keyOpen_) Line(u"");
-    Line(u"[" + std::u16string(path) + u"]");
-    keyOpen_ = true;
-}
-
-std::string RegFileWriter::Bytes() const {
-    std::u16string text = text_;
-    if (keyOpen_) text += u"\r\n";  // the blank line after the last key
-    if (!version5_) return codePage_.toNarrow(text);
-    std::string bytes = "\xFF\xFE";
-    for (char16_t c : text) {
-        bytes.push_back(static_cast<char>(c & 0xFF));
-        bytes.push_back(static_cast<char>(c >> 8));
-    }
-    return bytes;
-}
-
-void RegFileWriter::Line(std::u16string_view line) {
-    text_ += line;
-    text_ += u"\r\n";
-}
-
-// Whether string data can be written as "text" and read back unchanged.
-bool RegFileWriter::Writable(const RegFileValue& value) const {
-    if (value.type != REG_SZ || value.data.size() < 2 || value.data.size() % 2 != 0) return false;
-    std::u16string text = Utf16Text(value.data);
-    if (text.back() != u'\0') return false;
-    text.pop_back();
-    for (char16_t c : text)
-        if (c < 0x20) return false;  // also a zero inside the text
-    return version5_ || codePage_.toWide(codePage_.toNarrow(text)) == text;
-}
-
-void RegFileWriter::Value(const RegFileValue& value) {
-    std::u16string line = value.name.empty() ? u"@=" : Quote(value.name) + u"=";
-    if (Writable(value)) {
-        std::u16string text = Utf16Text(value.data);
-        text.pop_back();
-        return Line(line + Quote(text));
-    }
-    if (value.type == REG_DWORD && value.data.size() == 4) {
-        const DWORD v = value.data[0] | (value.data[1] << 8) | (value.data[2] << 16) |
-                        (static_cast<DWORD>(value.data[3]) << 24);
-        char hex[9];
-        std::snprintf(hex, sizeof hex, "%08x", v);
-        return Line(line + u"dword:" + Widen(hex));
-    }
-    char prefix[16];
-    if (value.type == REG_BINARY)
-        std::snprintf(prefix, sizeof prefix, "hex:");
-    else
-        std::snprintf(prefix, sizeof prefix, "hex(%x):", static_cast<unsigned>(value.type));
-    line += Widen(prefix);
-    std::vector<BYTE> bytes = value.data;
-    if (!version5_ && IsStringType(value.type)) {
-        const std::string ansi = codePage_.toNarrow(Utf16Text(value.data));
-        bytes.assign(ansi.begin(), ansi.end());
-    }
-    // Wrapped as regedit does: lines of at most 80 characters, ",\" at the end.
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        char hex[4];
-        std::snprintf(hex, sizeof hex, "%02x", bytes[i]);
-        line += Widen(hex);
-        if (i + 1 == bytes.size()) break;
-        line += u',';
-        if (line.size() - LineStart(line) > 76) line += u"\\\r\n  ";
-    }
-    Line(line);
-}
-
 
 bool IsRegistryRootPath(std::u16string_view path) {
     const std::u16string_view root = path.substr(0, path.find(u'\\'));

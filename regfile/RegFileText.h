@@ -14,8 +14,19 @@
 // next; blank lines and lines starting with ';' are skipped. The string data
 // of hex(1), hex(2) and hex(7) is UTF-16LE in Version 5 files and ANSI in
 // REGEDIT4 files; the registry stores it in UTF-16 either way.
+//
+// The exact form. What a plain line cannot hold (in REGEDIT4 text the code
+// page cannot write, and string data of odd size; in either format a name
+// with a line break or another control character) is written as a comment
+// that regedit skips, right above the plain line that regedit reads:
+//   ;Quellmar-exact key: <the path's UTF-16LE bytes in hex>
+//   ;Quellmar-exact value: <the name's UTF-16LE bytes>=<type in hex>:<the data as stored>
+// e.g. ";Quellmar-exact value: 61,00=1:41,00,42" (name "a", REG_SZ, the
+// three bytes 41 00 42). The reader takes the key or value from it and the
+// rest of the next line's syntax from that line, so nothing is lost.
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -42,6 +53,10 @@ struct RegFileOperation {
     enum Kind { kCreateKey, kDeleteKey, kSetValue, kDeleteValue } kind;
     std::u16string path;  // root first, as in the file
     RegFileValue value;   // kSetValue (name and data), kDeleteValue (name)
+    // The lines it was read from, counted from 0 (the header): an exact form
+    // and continued lines included.
+    std::size_t firstLine = 0;
+    std::size_t lastLine = 0;
 };
 
 // How REGEDIT4 text meets the system code page.
@@ -54,6 +69,12 @@ struct CodePage {
 // malformed text.
 std::vector<RegFileOperation> ParseRegFile(std::string_view bytes, const CodePage& codePage);
 
+// The lines that write a key or a value in a file of that format, each
+// ended by "\r\n": the plain line, with the exact form above it where the
+// plain line would lose something.
+std::u16string KeyLines(std::u16string_view path, RegFileFormat format, const CodePage& codePage);
+std::u16string ValueLines(const RegFileValue& value, RegFileFormat format, const CodePage& codePage);
+
 // Builds a .reg file: the header, then each Key with the Values that follow it.
 class RegFileWriter {
 public:
@@ -65,10 +86,8 @@ public:
 
 private:
     void Line(std::u16string_view line);
-    // Whether string data can be written as "text" and read back unchanged.
-    bool Writable(const RegFileValue& value) const;
 
-    bool version5_;
+    RegFileFormat format_;
     const CodePage& codePage_;
     std::u16string text_;
     bool keyOpen_ = false;

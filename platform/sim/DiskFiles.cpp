@@ -78,6 +78,7 @@ DWORD DiskStore::OpenFile(HANDLE handle, const std::string& path, DWORD access, 
         existed = true;
         if (creation == CREATE_NEW) return ERROR_FILE_EXISTS;
         if (creation == TRUNCATE_EXISTING && !rights.write) return ERROR_INVALID_PARAMETER;
+        if (file.writeProtected && (rights.write || rights.append || rights.remove || truncates)) return ERROR_WRITE_PROTECT;
         if (file.readOnly && (rights.write || rights.append || truncates)) return ERROR_ACCESS_DENIED;
         // Overwriting a hidden or system file must ask for those attributes.
         const DWORD guarded = AttributesOf(file) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
@@ -97,9 +98,13 @@ DWORD DiskStore::OpenFile(HANDLE handle, const std::string& path, DWORD access, 
         }
     } else {
         if (creation == OPEN_EXISTING || creation == TRUNCATE_EXISTING) return ERROR_FILE_NOT_FOUND;
-        HostWriteAccess writable(file.parentHost);
-        fd = UniqueFd(::open(file.host.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (file.writeProtected) return ERROR_WRITE_PROTECT;
+        {
+            HostWriteAccess writable(file.parentHost);
+            fd = UniqueFd(::open(file.host.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        }
         if (!fd) return ErrorFromErrno(errno);
+        NoteChanges(file, {{file.actual.back(), true}});
         struct stat created {};
         if (::fstat(fd.get(), &created) != 0) return ErrorFromErrno(errno);
         RememberAttributes(IdOf(created), requested | FILE_ATTRIBUTE_ARCHIVE);
@@ -117,7 +122,7 @@ DWORD DiskStore::OpenFile(HANDLE handle, const std::string& path, DWORD access, 
     record->write = rights.write;
     record->append = rights.append;
     record->remove = rights.remove;
-    record->writeAttributes = (access & (GENERIC_WRITE | FILE_WRITE_ATTRIBUTES | kGenericAll)) != 0;
+    record->writeAttributes = (access & (GENERIC_WRITE | FILE_WRITE_ATTRIBUTES | kGenericAll)) != 0 && !file.writeProtected;
     files_[handle] = std::move(record);
     return 0;
 }

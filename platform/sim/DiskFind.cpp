@@ -25,8 +25,8 @@ void CopyName(char* target, std::size_t size, const std::string& name) {
 
 }  // namespace
 
-std::optional<WIN32_FIND_DATAA> DiskStore::FindDataOf(const std::filesystem::path& folder,
-                                                      const std::string& name,
+std::optional<WIN32_FIND_DATAA> DiskStore::FindDataOf(const std::filesystem::path& folder, FileId folderId,
+                                                      std::int64_t folderStamp, const std::string& name,
                                                       const std::filesystem::path& host) {
     struct stat info {};
     if (name.size() >= MAX_PATH || !HostStat(host, info)) return std::nullopt;
@@ -41,7 +41,7 @@ std::optional<WIN32_FIND_DATAA> DiskStore::FindDataOf(const std::filesystem::pat
         data.nFileSizeLow = static_cast<DWORD>(size & 0xFFFFFFFFu);
     }
     CopyName(data.cFileName, sizeof data.cFileName, name);
-    if (name != "." && name != "..") CopyName(data.cAlternateFileName, sizeof data.cAlternateFileName, AliasOf(folder, name));
+    if (name != "." && name != "..") CopyName(data.cAlternateFileName, sizeof data.cAlternateFileName, AliasIn(folder, folderId, folderStamp, name));
     return data;
 }
 
@@ -57,10 +57,15 @@ DWORD DiskStore::FindFirst(HANDLE handle, const std::string& pattern, WIN32_FIND
     if (located.path.IsRoot()) return ERROR_FILE_NOT_FOUND;  // the root is no entry of a folder
 
     const std::string mask = LastNameAsWritten(pattern);
+    const std::filesystem::path& folder = located.parentHost;
+    // The folder as the host has it now: a search may be the first to see new names.
+    struct stat folderInfo {};
+    if (::stat(folder.c_str(), &folderInfo) != 0) return ERROR_PATH_NOT_FOUND;
+    const FileId folderId = IdOf(folderInfo);
+    const std::int64_t stamp = StampOf(folderInfo);
     if (HasWildcard(mask)) {
-        const std::filesystem::path& folder = located.parentHost;
         auto add = [&](const std::string& name, const std::filesystem::path& host) {
-            if (auto entry = FindDataOf(folder, name, host)) record.entries.push_back(*entry);
+            if (auto entry = FindDataOf(folder, folderId, stamp, name, host)) record.entries.push_back(*entry);
         };
         if (located.path.parts.size() > 1) {
             // Every folder but a root lists itself and its parent first.
@@ -68,11 +73,11 @@ DWORD DiskStore::FindFirst(HANDLE handle, const std::string& pattern, WIN32_FIND
             if (MatchesPattern(mask, "..")) add("..", folder.parent_path());
         }
         for (const auto& name : ListFolder(folder)) {
-            const std::string alias = AliasOf(folder, name);
+            const std::string alias = AliasIn(folder, folderId, stamp, name);
             if (MatchesPattern(mask, name) || (!alias.empty() && MatchesPattern(mask, alias))) add(name, HostChild(folder, name));
         }
     } else if (located.exists) {
-        if (auto entry = FindDataOf(located.parentHost, located.actual.back(), located.host))
+        if (auto entry = FindDataOf(folder, folderId, stamp, located.actual.back(), located.host))
             record.entries.push_back(*entry);
     }
     if (record.entries.empty()) return ERROR_FILE_NOT_FOUND;

@@ -32,6 +32,13 @@ HostWriteAccess::~HostWriteAccess() {
     if (restore_) ::chmod(folder_.c_str(), mode_);
 }
 
+bool IsWithin(const std::filesystem::path& path, const std::filesystem::path& folder) {
+    const std::string& p = path.native();
+    const std::string& f = folder.native();
+    if (p.size() < f.size() || p.compare(0, f.size(), f) != 0) return false;
+    return p.size() == f.size() || f.back() == '/' || p[f.size()] == '/';
+}
+
 DWORD ErrorFromErrno(int error) {
     switch (error) {
         case ENOENT: return ERROR_FILE_NOT_FOUND;

@@ -24,6 +24,8 @@ public:
 
     int get() const { return fd_; }
     explicit operator bool() const { return fd_ >= 0; }
+    // Gives up ownership (the caller closes it).
+    int release() { return std::exchange(fd_, -1); }
 
 private:
     int fd_ = -1;
@@ -47,6 +49,9 @@ private:
     bool restore_ = false;
     mode_t mode_ = 0;
 };
+
+// Whether path is folder or lies below it (both resolved already).
+bool IsWithin(const std::filesystem::path& path, const std::filesystem::path& folder);
 
 // The Win32 error that matches a host errno value.
 DWORD ErrorFromErrno(int error);

@@ -3,6 +3,7 @@
 // platform/sim/Disk*.cpp.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -26,5 +27,24 @@ struct OpenFileRecord {
 inline FileId IdOf(const struct stat& info) {
     return FileId{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 }
+
+// When a folder's entries last changed on the host, in nanoseconds.
+inline std::int64_t StampOf(const struct stat& info) {
+    return static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+}
+
+struct WalkFolder {
+    std::filesystem::path host;
+    UniqueFd fd;  // O_PATH: only for looking up names in it
+    FileId id;
+    std::int64_t stamp = 0;
+};
+
+struct HostEntry {
+    std::string name;      // ANSI, as stored
+    std::string hostName;  // as the host spells it
+    struct stat info {};   // of the entry, or of where its link leads
+    bool link = false;
+};
 
 }  // namespace qm::sim

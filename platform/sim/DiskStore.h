@@ -4,9 +4,28 @@
 //
 // Drives and host folders
 //   Every drive is a host folder: C: is <hostRoot>/drive_c (as in a Wine
-//   prefix); MapDrive adds others. A drive letter that is not mapped, or whose
-//   host folder is missing, gives ERROR_PATH_NOT_FOUND. The program's ANSI
-//   names are UTF-8 on the host (DiskNames.h), as in a Wine prefix.
+//   prefix); MapDrive adds others, also write-protected ones, where every
+//   change fails with ERROR_WRITE_PROTECT as on a CD. A drive letter that is
+//   not mapped, or whose host folder is missing, gives ERROR_PATH_NOT_FOUND.
+//   The program's ANSI names are UTF-8 on the host (DiskNames.h), as in a
+//   Wine prefix.
+//
+// Symbolic links
+//   A link on the host is followed while it leads to a place inside the
+//   machine's host folder (for a drive mapped from elsewhere: inside the
+//   drive's folder). Any use of a link that leads out of it (through it, or
+//   of the link itself) fails with ERROR_ACCESS_DENIED, as a junction whose
+//   target the user may not reach does on Windows, and the link is listed
+//   in refusedLinks(). A search lists such a link as a file.
+//
+// Cost
+//   A lookup walks the path once, from folder to folder by descriptor, so
+//   it costs as many steps as the path has names. A name spelled as on the
+//   host is asked of the host alone, without reading its folder. A name
+//   found only without regard to case, or by its alias, is looked up in an
+//   index of its folder, read once and kept while the folder does not change
+//   on the host, so a folder of 100,000 entries costs per lookup what a
+//   folder of ten does.
 //
 // Windows paths
 //   "C:\a\b" is a full path; "/" is taken for "\"; "\a" lies on the current
@@ -34,9 +53,11 @@
 //
 // 8.3 aliases
 //   A long name (not a valid 8.3 name) gets an alias when the simulation
-//   first sees it (listing its folder, looking it up, or asked for a short
-//   path), made as ShortNameCandidate says and kept for the life of the
-//   machine, unique in its folder.
+//   first needs it (listing its folder, a lookup by an alias, a short path)
+//   or makes the name (the names already there get theirs first, in listing
+//   order, as they would have been made earlier on Windows), made as
+//   FolderShortNames says and kept for the life of the machine, unique in
+//   its folder. A plain lookup gives no alias, so it never reads the folder.
 //
 // Files in use
 //   MarkInUse makes DeleteFileA of a file fail with the given error, as a
@@ -56,6 +77,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/WinTypes.h"
@@ -82,6 +105,8 @@ struct FileId {
 };
 
 struct OpenFileRecord;  // an open file handle (DiskRecords.h)
+struct WalkFolder;      // a folder reached by a lookup (DiskRecords.h)
+struct HostEntry;       // an entry found in a folder (DiskRecords.h)
 
 // Host types stay out of this header: it is also read where the simulation is
 // not built.
@@ -94,7 +119,15 @@ public:
 
     // ---- The simulation's controls ----
     // Maps a drive letter onto a host folder (which need not exist yet).
-    void MapDrive(char letter, std::filesystem::path hostPath);
+    void MapDrive(char letter, std::filesystem::path hostPath, bool writeProtected = false);
+    bool IsMapped(char letter) const;
+    // The Windows path of a host file that lies on one of the drives.
+    std::optional<std::string> WindowsPathOf(const std::filesystem::path& host) const;
+    // The links not followed so far, as "host path -> target", each once.
+    const std::vector<std::string>& refusedLinks() const { return refusedLinks_; }
+    // Host lookups (entries and folders asked for) made so far: what a
+    // lookup costs, independent of the machine's speed.
+    std::uint64_t hostLookups() const { return hostLookups_; }
     // The host path a Windows path stands for (the name as given when the last
     // name does not exist); nothing when a folder on the way is missing.
     std::optional<std::filesystem::path> HostPath(const std::string& windowsPath);
@@ -158,7 +191,11 @@ private:
         bool exists = false;
         bool directory = false;
         bool readOnly = false;
+        bool link = false;                 // a symbolic link (to a place inside the machine)
+        bool writeProtected = false;       // on a write-protected drive
         FileId id;
+        FileId parentId;                   // the folder holding the last name, and when
+        std::int64_t parentStamp = 0;      // it last changed (for its name index)
         bool IsDirectory() const { return exists && directory; }
         std::string Key() const;           // upper-case long path, for the marks
     };
@@ -173,23 +210,57 @@ private:
         std::string givenKey;  // where it was marked
         DWORD error = 0;
     };
+    struct Drive {
+        std::filesystem::path root;
+        bool writeProtected = false;
+        // Where links may lead (the machine's host folder, or the drive's
+        // own folder when it lies elsewhere), resolved when first needed.
+        std::optional<std::filesystem::path> fence;
+        std::optional<bool> rootInside;  // whether the root itself lies inside
+    };
+    // The names of one host folder by their upper case, as read from the
+    // host when it last changed. More than one host name may share an upper case.
+    struct FolderIndex {
+        std::int64_t stamp = 0;
+        std::unordered_map<std::string, std::vector<std::pair<std::string, std::string>>> names;  // ANSI, host
+        bool aliased = false;  // every entry has its alias
+    };
 
-    // ---- Lookup (DiskStore.cpp) ----
-    // The drive's host folder, or nothing when the drive is not mapped.
-    std::optional<std::filesystem::path> DriveRoot(char drive) const;
+    // ---- Lookup (DiskLookup.cpp) ----
+    Drive* FindDrive(char drive);
+    std::filesystem::path Fence(Drive& drive);
     // Resolves the folders of text; the last name may be missing.
     DWORD Locate(const std::string& text, Located& out);
     DWORD LocateParsed(const WindowsPath& path, Located& out);
     // Sets what the host says of an existing entry (struct stat).
     static void Fill(Located& located, const struct ::stat& info);
-    // The stored name of the entry of folder called name (any case, or its
-    // alias), or nothing.
-    std::optional<std::string> FindEntry(const std::filesystem::path& folder, std::string_view name);
-    std::optional<std::string> FindEntryByName(const std::filesystem::path& folder, std::string_view name) const;
-    // The alias of an entry of folder (empty for a valid 8.3 name).
+    // Opens a host folder for a walk; false when it is no folder.
+    bool OpenFolder(const std::filesystem::path& host, WalkFolder& folder);
+    // The walk goes on into a folder entry; false when it is no folder.
+    bool Enter(WalkFolder& folder, const HostEntry& entry);
+    // The entry of the folder called name (any case, or its alias), or
+    // nothing; an error for a link that leads out of the machine.
+    DWORD FindIn(WalkFolder& folder, Drive& drive, std::string_view name, std::optional<HostEntry>& found);
+    DWORD CheckLink(Drive& drive, const std::filesystem::path& link);
+    // The folder's index, read again when the folder changed (dirfd: the
+    // folder opened, or -1 to open it by its path).
+    FolderIndex& IndexOf(const std::filesystem::path& folder, FileId id, std::int64_t stamp, int dirfd);
+    // The alias of an entry of a folder (empty for a valid 8.3 name).
+    std::string AliasIn(const std::filesystem::path& folder, FileId id, std::int64_t stamp, const std::string& name);
+    // The alias of a name the simulation just made in the folder.
     std::string AliasOf(const std::filesystem::path& folder, const std::string& name);
+    // Every long name of the folder (but skip) gets its alias, in listing
+    // order, unless all have one already.
+    void AliasAll(const std::filesystem::path& folder, FileId id, std::int64_t stamp, int dirfd, std::string_view skip);
     // Entries of a host folder, sorted by name without regard to case.
     static std::vector<std::string> ListFolder(const std::filesystem::path& folder);
+    // Keeps the index of the folder holding at's last name current after the
+    // simulation itself added (true) or removed (false) these names there.
+    void NoteChanges(const Located& at, const std::vector<std::pair<std::string, bool>>& changes);
+    void ForgetFolder(FileId id) { indexes_.erase(id); }
+
+    // ---- Short and long paths (DiskShortLong.cpp) ----
+    DWORD MapNames(const std::string& path, bool toShort, std::string& out);
 
     // ---- Attributes and marks (DiskStore.cpp) ----
     DWORD AttributesOf(FileId id, bool directory, bool readOnly) const;
@@ -206,6 +277,8 @@ private:
 
     // ---- Changes (DiskTree.cpp) ----
     DWORD RemoveFile(const Located& file, bool force);
+    // A symbolic link goes, not what it leads to.
+    DWORD RemoveLink(const Located& link);
     DWORD RemoveTree(const Located& folder);
     DWORD MoveAcrossDevices(const Located& from, const std::filesystem::path& to, DWORD flags);
     bool TreeIsBusy(const Located& folder) const;
@@ -213,10 +286,15 @@ private:
 
     // ---- Searches (DiskFind.cpp) ----
     // The entry of a search; the host object is host, shown under name.
-    std::optional<WIN32_FIND_DATAA> FindDataOf(const std::filesystem::path& folder, const std::string& name,
+    std::optional<WIN32_FIND_DATAA> FindDataOf(const std::filesystem::path& folder, FileId folderId,
+                                               std::int64_t folderStamp, const std::string& name,
                                                const std::filesystem::path& host);
 
-    std::map<char, std::filesystem::path> drives_;
+    std::filesystem::path hostRoot_;
+    std::map<char, Drive> drives_;
+    std::map<FileId, FolderIndex> indexes_;
+    std::vector<std::string> refusedLinks_;
+    std::uint64_t hostLookups_ = 0;
     std::string currentDirectory_ = "C:\\";
     std::map<HANDLE, std::unique_ptr<OpenFileRecord>> files_;
     std::map<HANDLE, FindRecord> finds_;

@@ -1,4 +1,4 @@
-// Long names, copies and the times of files on the simulated disk.
+// Copies and the times of files on the simulated disk.
 #include "platform/sim/DiskNames.h"
 #include "platform/sim/DiskRecords.h"
 
@@ -11,8 +11,6 @@
 namespace qm::sim {
 
 namespace {
-
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 constexpr std::int64_t kTicksPerSecond = 10000000;
 constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
@@ -34,36 +32,6 @@ FILETIME DiskStore::CreationTimeOf(FileId id, const struct ::stat& info) {
     return it->second;
 }
 
-DWORD DiskStore::LongPath(const std::string& path, std::string& longPath) {
-    if (path.empty()) return ERROR_PATH_NOT_FOUND;
-    if (HasWildcard(path)) return ERROR_INVALID_NAME;
-    // As ShortPath: the prefix is copied, then each name in turn must exist.
-    std::size_t at = 0;
-    if (path.size() >= 2 && path[1] == ':') at = 2;
-    while (at < path.size() && IsSeparator(path[at])) ++at;
-    std::string result = path.substr(0, at);
-    bool first = true;
-    while (at < path.size()) {
-        std::size_t end = at;
-        while (end < path.size() && !IsSeparator(path[end])) ++end;
-        const std::string name = path.substr(at, end - at);
-        Located located;
-        const DWORD error = Locate(path.substr(0, end), located);
-        if (error == ERROR_PATH_NOT_FOUND || (error == 0 && !located.exists)) return ERROR_FILE_NOT_FOUND;
-        if (error) return error;
-        if (!first) result += '\\';
-        first = false;
-        const bool keep = name == "." || name == ".." || located.path.IsRoot();
-        result += keep ? name : located.actual.back();
-        at = end;
-        while (at < path.size() && IsSeparator(path[at])) ++at;
-        if (at == path.size() && end < path.size()) result += '\\';  // keep a trailing separator
-    }
-    if (result.empty()) return ERROR_PATH_NOT_FOUND;
-    longPath = result;
-    return 0;
-}
-
 DWORD DiskStore::CopyFile(const std::string& existing, const std::string& newName, bool failIfExists) {
     Located from;
     if (DWORD error = Locate(existing, from)) return error;
@@ -74,6 +42,7 @@ DWORD DiskStore::CopyFile(const std::string& existing, const std::string& newNam
     Located to;
     if (DWORD error = Locate(newName, to)) return error;
     if (to.path.IsRoot() || to.IsDirectory()) return ERROR_ACCESS_DENIED;
+    if (to.writeProtected) return ERROR_WRITE_PROTECT;
     if (to.exists) {
         if (failIfExists) return ERROR_FILE_EXISTS;
         if (to.readOnly) return ERROR_ACCESS_DENIED;
@@ -88,6 +57,7 @@ DWORD DiskStore::CopyFile(const std::string& existing, const std::string& newNam
         std::filesystem::copy_file(from.host, target, std::filesystem::copy_options::overwrite_existing, ec);
         if (ec) return ErrorFromErrno(ec.value());
     }
+    if (!to.exists) NoteChanges(to, {{to.path.parts.back(), true}});
     struct stat source {}, copy {};
     if (!HostStat(from.host, source) || !HostStat(target, copy)) return ERROR_FILE_NOT_FOUND;
     // The copy keeps the attributes and the last write time.

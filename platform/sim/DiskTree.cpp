@@ -31,10 +31,12 @@ DWORD DiskStore::CreateDirectory(const std::string& path) {
     if (folder.path.IsRoot()) return ERROR_ACCESS_DENIED;
     if (LastIsPattern(folder.path)) return ERROR_INVALID_NAME;
     if (folder.exists) return ERROR_ALREADY_EXISTS;
+    if (folder.writeProtected) return ERROR_WRITE_PROTECT;
     {
         HostWriteAccess writable(folder.parentHost);
         if (::mkdir(folder.host.c_str(), 0777) != 0) return ErrorFromErrno(errno);
     }
+    NoteChanges(folder, {{folder.actual.back(), true}});
     struct stat info {};
     if (HostStat(folder.host, info)) RememberAttributes(IdOf(info), 0);
     AliasOf(folder.parentHost, folder.actual.back());
@@ -48,11 +50,26 @@ DWORD DiskStore::RemoveDirectory(const std::string& path) {
     if (!folder.exists) return ERROR_FILE_NOT_FOUND;
     if (!folder.IsDirectory()) return kErrorDirectory;
     if (folder.path.IsRoot() || folder.readOnly) return ERROR_ACCESS_DENIED;
+    if (folder.writeProtected) return ERROR_WRITE_PROTECT;
+    if (folder.link) return RemoveLink(folder);  // the link goes, not what it leads to
     if (!ListFolder(folder.host).empty()) return ERROR_DIR_NOT_EMPTY;
     if (IsCurrentDirectory(folder.id)) return ERROR_SHARING_VIOLATION;  // the process holds it open
-    HostWriteAccess writable(folder.parentHost);
-    if (::rmdir(folder.host.c_str()) != 0) return ErrorFromErrno(errno);
+    {
+        HostWriteAccess writable(folder.parentHost);
+        if (::rmdir(folder.host.c_str()) != 0) return ErrorFromErrno(errno);
+    }
+    NoteChanges(folder, {{folder.actual.back(), false}});
     ForgetAttributes(folder.id);
+    ForgetFolder(folder.id);
+    return 0;
+}
+
+DWORD DiskStore::RemoveLink(const Located& link) {
+    {
+        HostWriteAccess writable(link.parentHost);
+        if (::unlink(link.host.c_str()) != 0) return ErrorFromErrno(errno);
+    }
+    NoteChanges(link, {{link.actual.back(), false}});
     return 0;
 }
 
@@ -69,16 +86,23 @@ DWORD DiskStore::DeleteFile(const std::string& path) {
 
 // force: the shell's way, which deletes read-only files too.
 DWORD DiskStore::RemoveFile(const Located& file, bool force) {
+    if (file.writeProtected) return ERROR_WRITE_PROTECT;
     if (const InUseMark* mark = MarkOf(file)) return mark->error;
+    if (file.link) return RemoveLink(file);
     if (IsOpenWithoutShareDelete(file.id)) return ERROR_SHARING_VIOLATION;
     if (!force && file.readOnly) return ERROR_ACCESS_DENIED;
-    HostWriteAccess writable(file.parentHost);
-    if (::unlink(file.host.c_str()) != 0) return ErrorFromErrno(errno);
+    {
+        HostWriteAccess writable(file.parentHost);
+        if (::unlink(file.host.c_str()) != 0) return ErrorFromErrno(errno);
+    }
+    NoteChanges(file, {{file.actual.back(), false}});
     ForgetAttributes(file.id);
     return 0;
 }
 
 DWORD DiskStore::RemoveTree(const Located& folder) {
+    if (folder.writeProtected) return ERROR_WRITE_PROTECT;
+    if (folder.link) return RemoveLink(folder);
     for (const auto& name : ListFolder(folder.host)) {
         WindowsPath childPath = folder.path;
         childPath.parts.push_back(name);
@@ -90,9 +114,13 @@ DWORD DiskStore::RemoveTree(const Located& folder) {
     }
     if (IsCurrentDirectory(folder.id)) return ERROR_SHARING_VIOLATION;
     if (folder.readOnly) SetHostReadOnly(folder.host, false);
-    HostWriteAccess writable(folder.parentHost);
-    if (::rmdir(folder.host.c_str()) != 0) return ErrorFromErrno(errno);
+    {
+        HostWriteAccess writable(folder.parentHost);
+        if (::rmdir(folder.host.c_str()) != 0) return ErrorFromErrno(errno);
+    }
+    NoteChanges(folder, {{folder.actual.back(), false}});
     ForgetAttributes(folder.id);
+    ForgetFolder(folder.id);
     return 0;
 }
 
@@ -152,18 +180,19 @@ DWORD DiskStore::MoveFile(const std::string& existing, const std::string& newNam
     if (DWORD error = Locate(newName, to)) return error;
     if (to.path.IsRoot()) return ERROR_ACCESS_DENIED;
     if (LastIsPattern(to.path)) return ERROR_INVALID_NAME;
+    if (from.writeProtected || to.writeProtected) return ERROR_WRITE_PROTECT;
 
     // A new spelling of the same entry is a rename in place.
     const bool sameEntry = to.exists && to.id == from.id && to.parentHost == from.parentHost;
     const std::string& givenName = to.path.parts.back();
-    const std::filesystem::path target = HostChild(to.parentHost, givenName);
+    const std::filesystem::path target = to.parentHost / HostName(givenName);
     if (to.exists && !sameEntry) {
         if ((flags & MOVEFILE_REPLACE_EXISTING) == 0) return ERROR_ALREADY_EXISTS;
         if (to.IsDirectory() || from.IsDirectory() || to.readOnly) return ERROR_ACCESS_DENIED;
         if (const InUseMark* mark = MarkOf(to)) return mark->error;
         if (IsOpenWithoutShareDelete(to.id)) return ERROR_SHARING_VIOLATION;
     }
-    if (from.IsDirectory()) {
+    if (from.IsDirectory() && !from.link) {
         if (to.Key().starts_with(from.Key() + "\\")) return ERROR_SHARING_VIOLATION;  // into itself
         if (TreeIsBusy(from)) return ERROR_ACCESS_DENIED;
     } else {
@@ -191,6 +220,16 @@ DWORD DiskStore::MoveFile(const std::string& existing, const std::string& newNam
             if (errno != EXDEV) return ErrorFromErrno(errno);
             if (DWORD error = MoveAcrossDevices(from, target, flags)) return error;
         }
+    }
+    // Both folders' name indexes learn of the move (one folder: both changes at once).
+    std::vector<std::pair<std::string, bool>> changes{{from.actual.back(), false}};
+    if (to.exists && !sameEntry) changes.emplace_back(to.actual.back(), false);
+    if (to.parentId == from.parentId) {
+        changes.emplace_back(givenName, true);
+        NoteChanges(from, changes);
+    } else {
+        NoteChanges(from, changes);
+        NoteChanges(to, {{to.exists ? to.actual.back() : givenName, false}, {givenName, true}});
     }
     MoveMarks(from.Key(), moved.Key(), from.IsDirectory());
     AliasOf(to.parentHost, givenName);

@@ -81,4 +81,13 @@ private:
 // The table entry of that name; std::invalid_argument for any other name.
 FailableCall RequireFailableCall(std::string_view name);
 
+// Rules written as text, one a line: the call's name, the path ("*" for
+// any), the error (a number, 0x... in hex, or a name such as
+// ERROR_ACCESS_DENIED), separated by blanks; the path may hold blanks.
+//   DeleteFileA   C:\WINDOWS\system32\pest.dll   ERROR_ACCESS_DENIED
+// Blank lines and lines starting with '#' or ';' are skipped. A line that is
+// not a rule, names no failable call or an unknown error throws
+// std::invalid_argument "<source> line N: ...".
+void AddFaultRules(Faults& faults, std::string_view text, const std::string& source);
+
 }  // namespace qm::sim

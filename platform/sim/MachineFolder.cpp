@@ -1,18 +1,15 @@
 // A simulated machine described by a folder.
 #include "platform/sim/MachineFolder.h"
 
-#include <fstream>
 #include <sstream>
 
+#include "platform/sim/MachineOrigin.h"
 #include "platform/sim/RegFile.h"
 #include "platform/sim/StandardMachine.h"
 
 namespace qm::sim {
 
 namespace {
-
-// Marks a 32-bit program in processes.txt.
-constexpr std::string_view kThirtyTwoBitMark = "(32-bit)";
 
 // The module that a machine folder's COM servers can be: a file that starts
 // with "QMSIMDLL:selfreg" and a line break registers and unregisters itself
@@ -31,13 +28,20 @@ std::string Lower(std::string text) {
     return text;
 }
 
-bool ReadHostFile(const std::filesystem::path& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream text;
-    text << in.rdbuf();
-    bytes = text.str();
-    return true;
+// The folder's own files; none of them may be a link that leads out of it.
+constexpr const char* kFolderFiles[] = {"machine.ini", "registry.reg", "processes.txt", "next-start.txt",
+                                        "faults.txt"};
+
+// The lines of a text, each with its line break.
+std::vector<std::string> LinesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = text.find('\n', at);
+        const std::size_t next = end == std::string::npos ? text.size() : end + 1;
+        lines.push_back(text.substr(at, next - at));
+        at = next;
+    }
+    return lines;
 }
 
 bool YesNo(const std::string& value, const std::string& where) {
@@ -118,6 +122,7 @@ bool ApplySettings(SimPlatform& machine, const std::string& text) {
 
 std::unique_ptr<SimPlatform> OpenMachineFolder(const std::filesystem::path& folder) {
     std::filesystem::create_directories(folder);
+    for (const char* name : kFolderFiles) InsideFolder(folder, name);  // refused before anything is read
     auto machine = std::make_unique<SimPlatform>(folder);
     for (const auto& [name, bits] : {std::pair{"selfreg", 0}, std::pair{"selfreg32", 32}})
         machine->modules()
@@ -127,50 +132,53 @@ std::unique_ptr<SimPlatform> OpenMachineFolder(const std::filesystem::path& fold
             .Export("DllUnregisterServer", &SelfRegister);
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         const std::string name = entry.path().filename().string();
-        if (entry.is_directory() && name.size() == 7 && name.rfind("drive_", 0) == 0) {
-            const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(name[6])));
-            if (letter >= 'A' && letter <= 'Z' && letter != 'C') machine->disk().MapDrive(letter, entry.path());
-        }
+        if (name.size() != 7 || name.rfind("drive_", 0) != 0) continue;
+        if (entry.is_symlink()) InsideFolder(folder, name);  // a drive that lies elsewhere is refused
+        if (!entry.is_directory()) continue;
+        const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(name[6])));
+        if (letter >= 'A' && letter <= 'Z' && letter != 'C') machine->disk().MapDrive(letter, entry.path());
     }
 
-    std::string text;
-    const bool standard = ReadHostFile(folder / "machine.ini", text) ? ApplySettings(*machine, text) : true;
-    if (ReadHostFile(folder / "registry.reg", text)) {
+    const auto settings = ReadFolderFile(folder, "machine.ini");
+    const bool standard = settings ? ApplySettings(*machine, *settings) : true;
+    const auto registry = ReadFolderFile(folder, "registry.reg");
+    if (registry) {
         try {
-            ImportRegFile(machine->registry(), text);
+            ImportRegFile(machine->registry(), *registry);
         } catch (const RegFileError& error) {
             throw MachineFolderError(std::string("registry.reg ") + error.what());
         }
     }
     if (standard) InstallStandardMachine(*machine);
-    if (ReadHostFile(folder / "processes.txt", text)) {
-        std::istringstream lines(text);
-        std::string line;
-        while (std::getline(lines, line)) {
-            line = Trim(line);
-            if (line.empty() || line[0] == '#') continue;
-            const bool wow32 = line.ends_with(kThirtyTwoBitMark);
-            if (wow32) line = Trim(line.substr(0, line.size() - kThirtyTwoBitMark.size()));
-            const DWORD id = machine->StartProcess(line);
-            if (wow32) machine->processes().Find(id)->bits = 32;
+
+    auto origin = std::make_shared<MachineOrigin>(machine->registry());
+    origin->registryFile = registry;
+    if (const auto processes = ReadFolderFile(folder, "processes.txt")) {
+        origin->processLines.emplace();
+        for (const std::string& text : LinesOf(*processes)) {
+            MachineOrigin::ProcessLine line{text, 0};
+            std::string path = Trim(text);
+            if (!path.empty() && path[0] != '#') {
+                const bool wow32 = path.ends_with(kThirtyTwoBitMark);
+                if (wow32) path = Trim(path.substr(0, path.size() - kThirtyTwoBitMark.size()));
+                line.process = machine->StartProcess(path);
+                if (wow32) machine->processes().Find(line.process)->bits = 32;
+            }
+            origin->processLines->push_back(std::move(line));
         }
     }
+    for (const auto& process : machine->processes().running()) origin->processes.insert(process.id);
+
+    // Last, so the rules meet the run and not the machine's own setting up.
+    if (const auto faults = ReadFolderFile(folder, "faults.txt")) {
+        try {
+            AddFaultRules(machine->faults(), *faults, "faults.txt");
+        } catch (const std::invalid_argument& error) {
+            throw MachineFolderError(error.what());
+        }
+    }
+    machine->SetOrigin(std::move(origin));
     return machine;
-}
-
-void SaveMachineFolder(SimPlatform& machine, const std::filesystem::path& folder) {
-    std::ofstream(folder / "registry.reg", std::ios::binary) << ExportRegFile(machine.registry(), RegFileFormat::Regedit4);
-    std::ofstream processes(folder / "processes.txt", std::ios::binary);
-    processes << "# Programs running on this machine, one a line.\n";
-    for (const auto& process : machine.processes().running())
-        processes << process.exePath << (process.bits == 32 ? " " + std::string(kThirtyTwoBitMark) : "") << "\n";
-
-    std::ofstream next(folder / "next-start.txt", std::ios::binary);
-    next << "# What Quellmar left for the next start of Windows.\n";
-    for (const auto& call : machine.winExecCalls()) next << "started: " << call.commandLine << "\n";
-    for (const auto& move : machine.delayedMoves())
-        next << (move.to.empty() ? "delete at restart: " + move.from : "move at restart: " + move.from + " -> " + move.to)
-             << "\n";
 }
 
 }  // namespace qm::sim

@@ -18,6 +18,8 @@
 //   registry.reg   optional: the registry, as regedit exports it (either format)
 //   processes.txt  optional: the running programs, one full Windows path a line;
 //                  "(32-bit)" after the path marks a 32-bit program
+//   faults.txt     optional: calls made to fail, one rule a line: the call,
+//                  the path (* for any), the error (Faults.h, AddFaultRules)
 //   drive_c\ ...   the C: drive; drive_d\ and so on for further drives
 //
 // A file whose content starts with "QMSIMDLL:selfreg" and a line break is a
@@ -26,28 +28,31 @@
 // cannot load (the 32-bit regsvr32 registers it).
 //
 // What a run changes on the disk changes in the folder at once; the registry
-// and the processes are written back by SaveMachineFolder.
+// and the processes are written back by SaveMachineFolder. No symbolic link
+// is followed out of the folder: not for its own files, nor on its drives
+// (DiskStore.h).
 #pragma once
 
 #include <filesystem>
 #include <memory>
-#include <stdexcept>
 
+#include "platform/sim/MachineFiles.h"
 #include "platform/sim/SimPlatform.h"
 
 namespace qm::sim {
 
-struct MachineFolderError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
 // Opens the machine in the folder (created when missing). Throws
-// MachineFolderError for a malformed machine.ini, registry.reg or processes.txt.
+// MachineFolderError for a malformed machine.ini, registry.reg,
+// processes.txt or faults.txt (naming the line), and for a file or drive
+// folder that is a symbolic link leading out of the folder (naming it).
 std::unique_ptr<SimPlatform> OpenMachineFolder(const std::filesystem::path& folder);
 
-// Writes the registry and the running programs back into the folder, and
-// next-start.txt: what the program left for the next start of Windows
-// (programs started, deletions scheduled with MoveFileExA).
+// Writes back what the run changed, each file atomically and only when it
+// changes: registry.reg line by line in its own format (RegFileUpdate.h; a
+// Version 5 file when there was none), processes.txt (lines of programs
+// that ended go, programs started are added) and next-start.txt: what the
+// program left for the next start of Windows (programs started, moves and
+// deletions scheduled with MoveFileExA). Throws MachineFolderError.
 void SaveMachineFolder(SimPlatform& machine, const std::filesystem::path& folder);
 
 }  // namespace qm::sim

@@ -28,7 +28,19 @@ void WriteTree(regfile::RegFileWriter& writer, const std::u16string& path, const
 }  // namespace
 
 void ImportRegFile(RegistryStore& store, std::string_view bytes) {
-    for (const regfile::RegFileOperation& op : regfile::ParseRegFile(bytes, kCodePage)) {
+    const std::vector<regfile::RegFileOperation> operations = regfile::ParseRegFile(bytes, kCodePage);
+    // Windows' limits first, so a file that breaks them changes nothing.
+    for (const regfile::RegFileOperation& op : operations) {
+        const std::string line = "line " + std::to_string(op.firstLine + 1) + ": ";
+        if (op.kind != regfile::RegFileOperation::kDeleteKey && !store.FitsLimits(op.path))
+            throw RegFileError(line + "the key is deeper than " + std::to_string(kMaxKeyDepth) +
+                               " levels or has a name longer than " + std::to_string(kMaxKeyNameLength) +
+                               " characters, which Windows refuses");
+        if (op.kind == regfile::RegFileOperation::kSetValue && op.value.name.size() > kMaxValueNameLength)
+            throw RegFileError(line + "the value name is longer than " + std::to_string(kMaxValueNameLength) +
+                               " characters, which Windows refuses");
+    }
+    for (const regfile::RegFileOperation& op : operations) {
         switch (op.kind) {
             case regfile::RegFileOperation::kCreateKey:
                 store.CreateKey(op.path);

@@ -17,15 +17,16 @@ using regfile::RegFileFormat;
 
 // Applies a .reg file to the registry: "REGEDIT4" (ANSI) or "Windows Registry
 // Editor Version 5.00" (UTF-16LE with BOM as regedit writes it, or UTF-8/ANSI
-// text). Throws RegFileError and applies nothing when the text is malformed.
+// text). Throws RegFileError ("line N: ...") and applies nothing when the
+// text is malformed or asks for a key or value beyond Windows' limits.
 void ImportRegFile(RegistryStore& store, std::string_view bytes);
 
 // The whole registry as a .reg file (Version5: UTF-16LE with BOM). Keys come
 // depth first, sub-keys in enumeration order, values in the order they were
 // set. HKEY_CLASSES_ROOT appears inside HKEY_LOCAL_MACHINE\SOFTWARE\Classes.
-// A Version 5 file holds everything exactly; a REGEDIT4 file holds string
-// data in the code page, so text the code page cannot write (and an odd last
-// byte of string data) is lost, as with regedit.
+// Both formats hold everything exactly: what a REGEDIT4 line cannot hold
+// (text outside the code page, string data of odd size) goes into the
+// exact form above the line regedit reads (regfile/RegFileText.h).
 std::string ExportRegFile(const RegistryStore& store, RegFileFormat format);
 
 }  // namespace qm::sim

@@ -89,6 +89,8 @@ REGSAM Normalize(REGSAM desired, REGSAM refused) {
 
 }  // namespace
 
+std::u16string RegUpperName(std::u16string_view name) { return UpperName(name); }
+
 int CompareRegNames(std::u16string_view a, std::u16string_view b) {
     const size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
@@ -214,7 +216,8 @@ std::u16string RegistryStore::RuleKey(std::string_view rootName,
     return rule;
 }
 
-REGSAM RegistryStore::Refused(const std::u16string& ruleKey) const {
+REGSAM RegistryStore::Refused(std::u16string_view ruleKey) const {
+    if (refused_.empty()) return 0;
     auto it = refused_.find(ruleKey);
     return it == refused_.end() ? 0 : it->second;
 }
@@ -228,9 +231,17 @@ std::shared_ptr<RegKey> RegistryStore::FindKey(std::u16string_view path) const {
     return split ? Walk(*split) : nullptr;
 }
 
-std::shared_ptr<RegKey> RegistryStore::CreateKey(std::u16string_view path) {
+bool RegistryStore::FitsLimits(std::u16string_view path) const {
     auto split = SplitPath(path);
-    if (!split) return nullptr;
+    if (!split || RootDepth(*split->root) + split->names.size() > kMaxKeyDepth) return false;
+    for (const auto& name : split->names)
+        if (name.size() > kMaxKeyNameLength) return false;
+    return true;
+}
+
+std::shared_ptr<RegKey> RegistryStore::CreateKey(std::u16string_view path) {
+    if (!FitsLimits(path)) return nullptr;
+    auto split = SplitPath(path);
     std::shared_ptr<RegKey> key = split->root;
     for (const auto& name : split->names) {
         auto next = key->FindSubKey(name);
@@ -244,10 +255,15 @@ std::shared_ptr<RegKey> RegistryStore::CreateKey(std::u16string_view path) {
     return key;
 }
 
-void RegistryStore::MarkDeleted(RegKey& key) {
-    key.deleted = true;
-    key.parent = nullptr;
-    for (auto& sub : key.subKeys) MarkDeleted(*sub);
+void RegistryStore::MarkDeleted(RegKey& top) {
+    std::vector<RegKey*> pending{&top};  // iteratively: a tree may be as deep as Windows allows
+    while (!pending.empty()) {
+        RegKey& key = *pending.back();
+        pending.pop_back();
+        key.deleted = true;
+        key.parent = nullptr;
+        for (auto& sub : key.subKeys) pending.push_back(sub.get());
+    }
 }
 
 bool RegistryStore::DeleteKey(std::u16string_view path) {
@@ -266,6 +282,12 @@ std::vector<std::pair<std::string, std::shared_ptr<const RegKey>>> RegistryStore
             {"HKEY_CURRENT_USER", user_},
             {"HKEY_USERS", users_},
             {"HKEY_CURRENT_CONFIG", config_}};
+}
+
+std::size_t RegistryStore::RootDepth(const RegKey& root) const {
+    if (&root == user_.get()) return 3;    // \REGISTRY\USER\<SID>
+    if (&root == config_.get()) return 6;  // \REGISTRY\MACHINE\SYSTEM\CurrentControlSet\Hardware Profiles\Current
+    return 2;                              // \REGISTRY\MACHINE, \REGISTRY\USER
 }
 
 void RegistryStore::Touch(RegKey& key) {
@@ -388,6 +410,7 @@ LONG RegistryStore::Open(const Opened& base, std::u16string_view subKey, REGSAM 
         const size_t slash = rest.find(u'\\');
         const std::u16string_view name = rest.substr(0, slash);
         rest = slash == std::u16string_view::npos ? std::u16string_view() : rest.substr(slash + 1);
+        if (name.size() > kMaxKeyNameLength) return ERROR_INVALID_PARAMETER;
         if (!name.empty()) logical.emplace_back(name);  // "A\\B" names A\B, as on Windows
     }
     const std::vector<std::u16string> physical = wow32 ? Wow32ViewNames(base.rootName, logical) : logical;
@@ -404,24 +427,28 @@ LONG RegistryStore::Open(const Opened& base, std::u16string_view subKey, REGSAM 
         rule = RuleKey(base.rootName, {});
         from = 0;
     }
+    // The rule key grows in place, so a walk costs as much as the path is long.
+    const std::size_t rootDepth = RootDepth(*SplitPath(AnsiToUtf16(base.rootName))->root);
     bool wasCreated = false;
     for (std::size_t i = from; i < physical.size(); ++i) {
         const std::u16string& name = physical[i];
-        const bool last = i + 1 == physical.size();
-        const std::u16string childRule = rule + u'\\' + UpperName(name);
+        const std::size_t parentRule = rule.size();
+        rule += u'\\';
+        rule += UpperName(name);
         std::shared_ptr<RegKey> next = key->FindSubKey(name);
         wasCreated = false;
         if (!next) {
             if (!create) return ERROR_FILE_NOT_FOUND;
-            if ((Refused(rule) & KEY_CREATE_SUB_KEY) != 0) return ERROR_ACCESS_DENIED;
-            if (last && (Normalize(desired, 0) & Refused(childRule)) != 0) return ERROR_ACCESS_DENIED;
+            if (rootDepth + i + 1 > kMaxKeyDepth) return ERROR_INVALID_PARAMETER;
+            if ((Refused(std::u16string_view(rule).substr(0, parentRule)) & KEY_CREATE_SUB_KEY) != 0)
+                return ERROR_ACCESS_DENIED;
+            if (i + 1 == physical.size() && (Normalize(desired, 0) & Refused(rule)) != 0) return ERROR_ACCESS_DENIED;
             next = key->AddSubKey(name);
             Touch(*key);
             Touch(*next);
             wasCreated = true;
         }
         key = next;
-        rule = childRule;
     }
     const REGSAM refused = Refused(rule);
     const REGSAM rights = Normalize(desired, refused);

@@ -14,6 +14,8 @@
 // found below the other.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -26,6 +28,14 @@
 #include "regfile/RegFileText.h"
 
 namespace qm::sim {
+
+// Windows documents 255 characters for a key name; Windows (Vista and later)
+// and Wine accept 256 and refuse 257.
+inline constexpr std::size_t kMaxKeyNameLength = 256;
+inline constexpr std::size_t kMaxValueNameLength = 16383;
+// Levels of the kernel's name of a key, "\REGISTRY" being the first: 509
+// below HKEY_CURRENT_USER (\REGISTRY\USER\<SID>), as on Windows.
+inline constexpr std::size_t kMaxKeyDepth = 512;
 
 struct RegValue {
     DWORD type = REG_NONE;
@@ -41,6 +51,8 @@ using regfile::Utf16Text;
 // Compares two names as the registry does: case-insensitively, by their
 // upper-cased UTF-16 code units (also the order RegEnumKeyEx gives).
 int CompareRegNames(std::u16string_view a, std::u16string_view b);
+// A name in the upper case CompareRegNames compares.
+std::u16string RegUpperName(std::u16string_view name);
 
 // One key. Its values stay in the order they were first set; its sub-keys in
 // the order RegEnumKeyEx gives them (sorted by CompareRegNames).
@@ -70,7 +82,8 @@ public:
     // system code page. A path with an unknown root names no key.
 
     bool KeyExists(std::string_view path) const;
-    // Creates the key and its missing parents; false for an unknown root.
+    // Creates the key and its missing parents; false for an unknown root or
+    // a path beyond Windows' limits.
     bool CreateKey(std::string_view path);
     // Removes the key with everything below it; false when it does not exist.
     // A root itself cannot be removed (false).
@@ -99,10 +112,14 @@ public:
     std::shared_ptr<RegKey> FindKey(std::u16string_view path) const;
     std::shared_ptr<RegKey> CreateKey(std::u16string_view path);
     bool DeleteKey(std::u16string_view path);
+    // Whether a key at that path is within Windows' limits (depth, name lengths).
+    bool FitsLimits(std::u16string_view path) const;
 
     // The stored roots with their long names, in the order regedit lists them
     // (HKEY_CLASSES_ROOT is not among them: it lives in HKEY_LOCAL_MACHINE).
     std::vector<std::pair<std::string, std::shared_ptr<const RegKey>>> Roots() const;
+    // The levels of the kernel's name of a root ("\REGISTRY\MACHINE": 2).
+    std::size_t RootDepth(const RegKey& root) const;
 
     // ---- The machinery behind SimPlatform's registry functions ----
 
@@ -162,7 +179,7 @@ private:
     // The refusal rules' key for a full path: the stored root's long name
     // and the names below it, upper-cased.
     static std::u16string RuleKey(std::string_view rootName, const std::vector<std::u16string>& names);
-    REGSAM Refused(const std::u16string& ruleKey) const;
+    REGSAM Refused(std::u16string_view ruleKey) const;
     std::optional<Opened> RootHandle(HKEY root);
     std::shared_ptr<RegKey> ClassesRoot() const;  // HKLM\SOFTWARE\Classes, made when missing
     static void MarkDeleted(RegKey& key);
@@ -171,7 +188,7 @@ private:
     std::shared_ptr<RegKey> user_;
     std::shared_ptr<RegKey> users_;
     std::shared_ptr<RegKey> config_;
-    std::map<std::u16string, REGSAM> refused_;
+    std::map<std::u16string, REGSAM, std::less<>> refused_;
     std::map<HKEY, Opened> handles_;
     std::uint64_t clock_ = 0;
 };

@@ -2,6 +2,7 @@
 #include "platform/sim/ShortNames.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "platform/sim/DiskPath.h"
@@ -62,23 +63,43 @@ std::string ShortNameCandidate(std::string_view longName, unsigned n) {
     return alias;
 }
 
+std::string HashedShortNameCandidate(std::string_view longName, unsigned n) {
+    const std::string first = ShortNameCandidate(longName, 1);
+    const std::size_t tilde = first.find('~');
+    const std::size_t dot = first.find('.');
+    // A 16-bit hash of the upper-case long name (FNV-1a, folded).
+    std::uint32_t hash = 2166136261u;
+    for (char c : UpperName(longName)) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string base = first.substr(0, std::min<std::size_t>(tilde, 2));
+    for (int shift = 12; shift >= 0; shift -= 4) base += kHex[((hash ^ (hash >> 16)) >> shift) & 0xF];
+    const std::string suffix = "~" + std::to_string(n);
+    base.resize(std::min(base.size(), 8 - std::min<std::size_t>(suffix.size(), 8)));
+    return base + suffix + (dot == std::string::npos ? std::string() : first.substr(dot));
+}
+
 std::string FolderShortNames::AliasOf(std::string_view longName,
                                       const std::function<bool(std::string_view)>& nameExists) {
     if (IsValidShortName(longName)) return {};
     const std::string key = UpperName(longName);
     if (auto it = aliases_.find(key); it != aliases_.end()) return it->second;
     for (unsigned n = 1;; ++n) {
-        std::string candidate = ShortNameCandidate(longName, n);
-        if (!LongNameOf(candidate).empty() || nameExists(candidate)) continue;
+        std::string candidate = n <= 4 ? ShortNameCandidate(longName, n) : HashedShortNameCandidate(longName, n - 4);
+        if (owners_.count(UpperName(candidate)) != 0 || nameExists(candidate)) continue;
+        owners_.emplace(UpperName(candidate), key);
         aliases_.emplace(key, candidate);
         return candidate;
     }
 }
 
+const std::string* FolderShortNames::Known(std::string_view longName) const {
+    auto it = aliases_.find(UpperName(longName));
+    return it == aliases_.end() ? nullptr : &it->second;
+}
+
 std::string FolderShortNames::LongNameOf(std::string_view alias) const {
-    for (const auto& [longName, shortName] : aliases_)
-        if (SameName(shortName, alias)) return longName;
-    return {};
+    auto it = owners_.find(UpperName(alias));
+    return it == owners_.end() ? std::string() : it->second;
 }
 
 }  // namespace qm::sim

@@ -22,9 +22,17 @@ bool IsValidShortName(std::string_view name);
 // "Program Files" gives "PROGRA~1", "long file name.html" gives "LONGFI~1.HTM".
 std::string ShortNameCandidate(std::string_view longName, unsigned n);
 
+// The alias Windows falls back on once ~1 to ~4 are taken: the first two
+// characters, four hex digits of a hash of the long name, "~n" (n counted
+// from 1) and the extension: "LONGFI~5.TXT" is never made, "LO3F2A~1.TXT" is.
+// (The hash is the simulation's own; Windows' digits differ.)
+std::string HashedShortNameCandidate(std::string_view longName, unsigned n);
+
 // The aliases of one folder. An alias is made when a long name is first seen
 // and then kept for the life of the machine, so the same long name always has
-// the same alias, even after it was deleted and made again.
+// the same alias, even after it was deleted and made again. As on NTFS, the
+// first four candidates are ShortNameCandidate's, then hashed ones, so a
+// folder of many similar names costs little per name.
 class FolderShortNames {
 public:
     // The alias of longName (empty when the name is a valid 8.3 name itself).
@@ -32,11 +40,14 @@ public:
     // candidate (compared without regard to case); such candidates are skipped.
     std::string AliasOf(std::string_view longName,
                         const std::function<bool(std::string_view)>& nameExists);
+    // The alias already made for longName, or null.
+    const std::string* Known(std::string_view longName) const;
     // The long name (in upper case) that owns alias (any case), or empty.
     std::string LongNameOf(std::string_view alias) const;
 
 private:
     std::map<std::string, std::string> aliases_;  // upper-case long name -> alias
+    std::map<std::string, std::string> owners_;   // upper-case alias -> upper-case long name
 };
 
 }  // namespace qm::sim

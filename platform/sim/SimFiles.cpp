@@ -18,6 +18,14 @@ namespace qm::sim {
 namespace {
 
 constexpr WORD kFofFilesOnly = 0x0080;  // FOF_FILESONLY
+constexpr DWORD kErrorFilenameExcedRange = 206;  // ERROR_FILENAME_EXCED_RANGE
+// CreateDirectoryA leaves room for an 8.3 name in MAX_PATH: a folder's full
+// path has fewer characters than this.
+constexpr std::size_t kMaxFolderPath = MAX_PATH - 12;
+
+// The ANSI file functions convert a path into a buffer of MAX_PATH + 1
+// characters: a longer path fails before anything is looked at.
+bool TooLong(const char* path) { return path != nullptr && std::strlen(path) > MAX_PATH; }
 
 // The names of an SHFILEOPSTRUCTA list: each ended by a zero, the list by a
 // second zero.
@@ -84,6 +92,7 @@ HANDLE SimPlatform::CreateFileA(const char* fileName, DWORD access, DWORD shareM
                                 HANDLE /*templateFile*/) {
     if (fileName == nullptr) return Fail(ERROR_PATH_NOT_FOUND, kInvalidHandle);
     if (auto error = Injected(FailableCall::CreateFileA, fileName)) return Fail(*error, kInvalidHandle);
+    if (TooLong(fileName)) return Fail(kErrorFilenameExcedRange, kInvalidHandle);
     const HANDLE handle = NewHandle();
     bool existed = false;
     if (DWORD error = disk_.OpenFile(handle, fileName, access, shareMode, creation, flags, existed))
@@ -146,6 +155,7 @@ DWORD SimPlatform::GetFileSize(HANDLE file, DWORD* sizeHigh) {
 HANDLE SimPlatform::FindFirstFileA(const char* fileName, WIN32_FIND_DATAA* data) {
     if (fileName == nullptr || data == nullptr) return Fail(ERROR_INVALID_PARAMETER, kInvalidHandle);
     if (auto error = Injected(FailableCall::FindFirstFileA, fileName)) return Fail(*error, kInvalidHandle);
+    if (TooLong(fileName)) return Fail(kErrorFilenameExcedRange, kInvalidHandle);
     const HANDLE handle = NewHandle();
     WIN32_FIND_DATAA found;
     if (DWORD error = disk_.FindFirst(handle, fileName, found)) return Fail(error, kInvalidHandle);
@@ -172,6 +182,7 @@ BOOL SimPlatform::FindClose(HANDLE find) {
 DWORD SimPlatform::GetFileAttributesA(const char* fileName) {
     if (fileName == nullptr) return Fail(ERROR_INVALID_PARAMETER, INVALID_FILE_ATTRIBUTES);
     if (auto error = Injected(FailableCall::GetFileAttributesA, fileName)) return Fail(*error, INVALID_FILE_ATTRIBUTES);
+    if (TooLong(fileName)) return Fail(kErrorFilenameExcedRange, INVALID_FILE_ATTRIBUTES);
     DWORD attributes = 0;
     if (DWORD error = disk_.GetAttributes(fileName, attributes)) return Fail(error, INVALID_FILE_ATTRIBUTES);
     return attributes;
@@ -180,6 +191,7 @@ DWORD SimPlatform::GetFileAttributesA(const char* fileName) {
 BOOL SimPlatform::SetFileAttributesA(const char* fileName, DWORD attributes) {
     if (fileName == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
     if (auto error = Injected(FailableCall::SetFileAttributesA, fileName)) return Fail(*error, FALSE);
+    if (TooLong(fileName)) return Fail(kErrorFilenameExcedRange, FALSE);
     if (DWORD error = disk_.SetAttributes(fileName, attributes)) return Fail(error, FALSE);
     return TRUE;
 }
@@ -187,6 +199,10 @@ BOOL SimPlatform::SetFileAttributesA(const char* fileName, DWORD attributes) {
 BOOL SimPlatform::CreateDirectoryA(const char* pathName, const void* /*securityAttributes*/) {
     if (pathName == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
     if (auto error = Injected(FailableCall::CreateDirectoryA, pathName)) return Fail(*error, FALSE);
+    if (TooLong(pathName)) return Fail(kErrorFilenameExcedRange, FALSE);
+    if (WindowsPath full; ParseWindowsPath(pathName, disk_.CurrentDirectory(), full) == 0 &&
+                          full.Text().size() >= kMaxFolderPath)
+        return Fail(kErrorFilenameExcedRange, FALSE);
     if (DWORD error = disk_.CreateDirectory(pathName)) return Fail(error, FALSE);
     return TRUE;
 }
@@ -194,6 +210,7 @@ BOOL SimPlatform::CreateDirectoryA(const char* pathName, const void* /*securityA
 BOOL SimPlatform::RemoveDirectoryA(const char* pathName) {
     if (pathName == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
     if (auto error = Injected(FailableCall::RemoveDirectoryA, pathName)) return Fail(*error, FALSE);
+    if (TooLong(pathName)) return Fail(kErrorFilenameExcedRange, FALSE);
     if (DWORD error = disk_.RemoveDirectory(pathName)) return Fail(error, FALSE);
     return TRUE;
 }
@@ -201,6 +218,7 @@ BOOL SimPlatform::RemoveDirectoryA(const char* pathName) {
 BOOL SimPlatform::DeleteFileA(const char* fileName) {
     if (fileName == nullptr) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
     if (auto error = Injected(FailableCall::DeleteFileA, fileName)) return Fail(*error, FALSE);
+    if (TooLong(fileName)) return Fail(kErrorFilenameExcedRange, FALSE);
     if (DWORD error = disk_.DeleteFile(fileName)) return Fail(error, FALSE);
     return TRUE;
 }
@@ -208,6 +226,7 @@ BOOL SimPlatform::DeleteFileA(const char* fileName) {
 BOOL SimPlatform::MoveFileA(const char* existing, const char* newName) {
     if (existing == nullptr || newName == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
     if (auto error = Injected(FailableCall::MoveFileA, existing)) return Fail(*error, FALSE);
+    if (TooLong(existing)) return Fail(kErrorFilenameExcedRange, FALSE);
     if (DWORD error = disk_.MoveFile(existing, newName, MOVEFILE_COPY_ALLOWED)) return Fail(error, FALSE);
     return TRUE;
 }
@@ -215,6 +234,7 @@ BOOL SimPlatform::MoveFileA(const char* existing, const char* newName) {
 BOOL SimPlatform::MoveFileExA(const char* existing, const char* newName, DWORD flags) {
     if (existing == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
     if (auto error = Injected(FailableCall::MoveFileExA, existing)) return Fail(*error, FALSE);
+    if (TooLong(existing)) return Fail(kErrorFilenameExcedRange, FALSE);
     if (flags & MOVEFILE_DELAY_UNTIL_REBOOT) {
         // Windows only records the move for its next start (no new name: a
         // deletion); the machine's user may do so, as on an administrator's
@@ -247,6 +267,7 @@ BOOL SimPlatform::MoveFileExA(const char* existing, const char* newName, DWORD f
 DWORD SimPlatform::GetShortPathNameA(const char* longPath, char* shortPath, DWORD size) {
     if (longPath == nullptr) return Fail(ERROR_INVALID_PARAMETER, DWORD{0});
     if (auto error = Injected(FailableCall::GetShortPathNameA, longPath)) return Fail(*error, DWORD{0});
+    if (TooLong(longPath)) return Fail(kErrorFilenameExcedRange, DWORD{0});
     std::string result;
     if (DWORD error = disk_.ShortPath(longPath, result)) return Fail(error, DWORD{0});
     return CopyOut(result, shortPath, size);
@@ -255,6 +276,7 @@ DWORD SimPlatform::GetShortPathNameA(const char* longPath, char* shortPath, DWOR
 DWORD SimPlatform::GetLongPathNameA(const char* shortPath, char* longPath, DWORD size) {
     if (shortPath == nullptr) return Fail(ERROR_INVALID_PARAMETER, DWORD{0});
     if (auto error = Injected(FailableCall::GetLongPathNameA, shortPath)) return Fail(*error, DWORD{0});
+    if (TooLong(shortPath)) return Fail(kErrorFilenameExcedRange, DWORD{0});
     std::string result;
     if (DWORD error = disk_.LongPath(shortPath, result)) return Fail(error, DWORD{0});
     return CopyOut(result, longPath, size);
@@ -263,6 +285,7 @@ DWORD SimPlatform::GetLongPathNameA(const char* shortPath, char* longPath, DWORD
 DWORD SimPlatform::GetFullPathNameA(const char* fileName, DWORD bufferLength, char* buffer, char** filePart) {
     if (fileName == nullptr) return Fail(ERROR_INVALID_PARAMETER, DWORD{0});
     if (auto error = Injected(FailableCall::GetFullPathNameA, fileName)) return Fail(*error, DWORD{0});
+    if (TooLong(fileName)) return Fail(kErrorFilenameExcedRange, DWORD{0});
     WindowsPath path;
     if (DWORD error = ParseWindowsPath(fileName, disk_.CurrentDirectory(), path)) return Fail(error, DWORD{0});
     // A trailing separator stays, as the text asked for a folder.
@@ -279,6 +302,7 @@ DWORD SimPlatform::GetFullPathNameA(const char* fileName, DWORD bufferLength, ch
 BOOL SimPlatform::CopyFileA(const char* existing, const char* newName, BOOL failIfExists) {
     if (existing == nullptr || newName == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
     if (auto error = Injected(FailableCall::CopyFileA, existing)) return Fail(*error, FALSE);
+    if (TooLong(existing)) return Fail(kErrorFilenameExcedRange, FALSE);
     if (DWORD error = disk_.CopyFile(existing, newName, failIfExists != FALSE)) return Fail(error, FALSE);
     return TRUE;
 }
@@ -306,6 +330,7 @@ DWORD SimPlatform::GetCurrentDirectoryA(DWORD size, char* buffer) {
 BOOL SimPlatform::SetCurrentDirectoryA(const char* pathName) {
     if (pathName == nullptr) return Fail(ERROR_INVALID_PARAMETER, FALSE);
     if (auto error = Injected(FailableCall::SetCurrentDirectoryA, pathName)) return Fail(*error, FALSE);
+    if (TooLong(pathName)) return Fail(kErrorFilenameExcedRange, FALSE);
     if (DWORD error = disk_.SetCurrentDirectory(pathName)) return Fail(error, FALSE);
     return TRUE;
 }

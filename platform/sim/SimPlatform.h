@@ -27,6 +27,8 @@
 
 namespace qm::sim {
 
+struct MachineOrigin;  // what a machine folder held when the machine was opened (MachineOrigin.h)
+
 // What the program asked Windows to do later, or showed: recorded, not run.
 struct WinExecCall {
     std::string commandLine;
@@ -181,6 +183,10 @@ public:
     const std::vector<MessageBoxCall>& messageBoxes() const { return messageBoxes_; }
     const std::vector<ShellExecuteCall>& shellExecutes() const { return shellExecutes_; }
 
+    // Set by OpenMachineFolder, so SaveMachineFolder writes back only what changed.
+    MachineOrigin* origin() { return origin_.get(); }
+    void SetOrigin(std::shared_ptr<MachineOrigin> origin) { origin_ = std::move(origin); }
+
 private:
     // The error of an injected fault for this call, if any; sets nothing.
     std::optional<DWORD> Injected(FailableCall call, std::string_view path) {
@@ -219,6 +225,7 @@ private:
     std::vector<MessageBoxCall> messageBoxes_;
     std::vector<ShellExecuteCall> shellExecutes_;
     std::string commandLine_;  // what GetCommandLineA last gave
+    std::shared_ptr<MachineOrigin> origin_;
 };
 
 }  // namespace qm::sim

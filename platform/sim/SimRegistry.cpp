@@ -144,6 +144,7 @@ LONG SimPlatform::RegSetValueExA(HKEY key, const char* valueName, DWORD reserved
     if (!opened) return ERROR_INVALID_HANDLE;
     if (opened->key->deleted) return ERROR_KEY_DELETED;
     if ((opened->granted & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
+    if (NameOf(valueName).size() > kMaxValueNameLength) return ERROR_INVALID_PARAMETER;
     const DWORD count = StringCount(type, data, dataSize, 1);
     RegValue value{type, {}};
     if (IsString(type)) {
@@ -166,6 +167,7 @@ LONG SimPlatform::RegSetValueExW(HKEY key, const WCHAR* valueName, DWORD reserve
     if (!opened) return ERROR_INVALID_HANDLE;
     if (opened->key->deleted) return ERROR_KEY_DELETED;
     if ((opened->granted & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
+    if (NameOf(valueName).size() > kMaxValueNameLength) return ERROR_INVALID_PARAMETER;
     const DWORD count = StringCount(type, data, dataSize, sizeof(WCHAR));
     RegValue value{type, {}};
     if (count) value.data.assign(data, data + count);

@@ -6,6 +6,7 @@
 
 #include "platform/sim/CodePage.h"
 #include "platform/sim/RegFile.h"
+#include "regfile/RegFileEdit.h"
 
 namespace qm::sim {
 
@@ -179,15 +180,92 @@ TEST(RegFile, ExportThenImportGivesBackTheSameRegistry) {
     }
 }
 
-TEST(RegFile, Version5KeepsWhatTheCodePageCannotWrite) {
+TEST(RegFile, BothFormatsKeepWhatAPlainLineCannotHold) {
     RegistryStore original;
     ASSERT_TRUE(original.CreateKey(u"HKCU\\Software\\\u4E00"));
     original.CreateKey(u"HKCU\\Software\\\u4E00")->SetValue(u"\u20AC\u0100", {REG_SZ, Wide(std::u16string_view(u"\u4E00\0", 2))});
     original.CreateKey(u"HKCU\\Software\\Odd")->SetValue(u"odd length", {REG_SZ, {0x41, 0, 0x42}});
     original.CreateKey(u"HKCU\\Software\\Odd")->SetValue(u"inner zero", {REG_MULTI_SZ, Wide(std::u16string_view(u"a\0\u0100\0\0", 5))});
-    RegistryStore copy;
-    ImportRegFile(copy, ExportRegFile(original, RegFileFormat::Version5));
-    ExpectSameRegistry(original, copy);
+    original.CreateKey(u"HKCU\\Software\\Odd")->SetValue(u"line\r\nbreak", {REG_EXPAND_SZ, Wide(std::u16string_view(u"%a%\0", 4))});
+    original.CreateKey(u"HKCU\\Software\\Key\twith a tab");
+    for (RegFileFormat format : {RegFileFormat::Regedit4, RegFileFormat::Version5}) {
+        SCOPED_TRACE(format == RegFileFormat::Regedit4 ? "REGEDIT4" : "Version 5");
+        RegistryStore copy;
+        const std::string file = ExportRegFile(original, format);
+        ImportRegFile(copy, file);
+        ExpectSameRegistry(original, copy);
+        EXPECT_EQ(file.find("line\r\nbreak"), std::string::npos) << "a name broke its line";
+    }
+    // regedit reads the plain line below the exact form: as close as it can hold.
+    const std::string regedit4 = ExportRegFile(original, RegFileFormat::Regedit4);
+    EXPECT_NE(regedit4.find(";Quellmar-exact value: 6f,00,64,00,64,00,20,00,6c,00,65,00,6e,00,67,00,74,00,68,00=1:41,00,42\r\n"
+                            "\"odd length\"=hex(1):41\r\n"),
+              std::string::npos)
+        << regedit4;
+}
+
+TEST(RegFile, OperationsKnowTheLinesTheyCameFrom) {
+    const auto ops = regfile::ParseRegFile(
+        "REGEDIT4\r\n"
+        "\r\n"
+        "[HKEY_CURRENT_USER\\A]\r\n"
+        "\"long\"=hex:01,02,\\\r\n"
+        "  03\r\n"
+        ";Quellmar-exact value: 6e,00=1:41,00,42\r\n"
+        "\"n\"=hex(1):41\r\n"
+        "[-HKEY_CURRENT_USER\\B]\r\n",
+        regfile::CodePage{&AnsiToUtf16, &Utf16ToAnsi});
+    ASSERT_EQ(ops.size(), 4u);
+    const std::vector<std::pair<std::size_t, std::size_t>> lines = {{2, 2}, {3, 4}, {5, 6}, {7, 7}};
+    for (std::size_t i = 0; i < ops.size(); ++i) {
+        EXPECT_EQ(ops[i].firstLine, lines[i].first) << i;
+        EXPECT_EQ(ops[i].lastLine, lines[i].second) << i;
+    }
+    EXPECT_EQ(ops[2].value.data, (Bytes{0x41, 0, 0x42}));
+}
+
+TEST(RegFile, ExactFormWithoutItsLineIsAnError) {
+    for (const char* text : {"REGEDIT4\n[HKEY_CURRENT_USER\\A]\n;Quellmar-exact value: 6e,00=1:41\n\n\"n\"=\"x\"\n",
+                             "REGEDIT4\n;Quellmar-exact key: 41,00\n\"n\"=\"x\"\n",
+                             "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n;Quellmar-exact value: 6e,00=1:41\n"}) {
+        RegistryStore store;
+        try {
+            ImportRegFile(store, text);
+            ADD_FAILURE() << "accepted: " << text;
+        } catch (const RegFileError& error) {
+            EXPECT_EQ(std::string(error.what()).rfind("line 3:", 0) == 0 || std::string(error.what()).rfind("line 2:", 0) == 0,
+                      true)
+                << error.what();
+        }
+    }
+}
+
+TEST(RegFileEdit, UntouchedLinesKeepTheirBytesAndNewLinesTheFilesWay) {
+    const regfile::CodePage codePage{&AnsiToUtf16, &Utf16ToAnsi};
+    struct Case {
+        const char* what;
+        std::string original;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"REGEDIT4 with bare line feeds",
+         "REGEDIT4\n\n; note\n[HKEY_CURRENT_USER\\A]\n\"x\"=\"1\"\n\"y\"  =  \"kept as written\"\n",
+         "REGEDIT4\n\n; note\n[HKEY_CURRENT_USER\\A]\n\"x\"=\"2\"\n\"y\"  =  \"kept as written\"\n\n"
+         "[HKEY_CURRENT_USER\\B]\n\"caf\xE9\"=\"\"\n\n"},
+        {"UTF-8 Version 5 without a last line break",
+         "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\"=\"1\"",
+         "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\"=\"2\"\r\n\r\n"
+         "[HKEY_CURRENT_USER\\B]\r\n\"caf\xC3\xA9\"=\"\"\r\n\r\n"},
+    };
+    for (const auto& c : cases) {
+        regfile::RegFileEdit edit(c.original, codePage);
+        EXPECT_EQ(edit.Bytes(), c.original) << c.what << ": unchanged, it is the same file";
+        const auto ops = regfile::ParseRegFile(c.original, codePage);
+        ASSERT_GE(ops.size(), 2u) << c.what;
+        edit.Replace(ops[1].firstLine, ops[1].lastLine, u"\"x\"=\"2\"\r\n");
+        edit.AppendSection(u"[HKEY_CURRENT_USER\\B]\r\n\"caf\u00E9\"=\"\"\r\n");
+        EXPECT_EQ(edit.Bytes(), c.expected) << c.what;
+    }
 }
 
 TEST(RegFile, ExportWritesWhatRegeditWrites) {

@@ -18,9 +18,11 @@ public:
     // The texts of the message boxes shown so far: nobody may be there to
     // click, so they become lines of the output.
     virtual std::vector<std::string> Messages() = 0;
-    // The script's path as this machine sees it.
+    // The script's path as this machine sees it (read where it is: never
+    // copied onto the machine).
     virtual std::string ScriptOnMachine(const std::string& given) = 0;
-    // After the run: keeps what it changed.
+    // After the run: keeps what a removal run changed; after a scan, nothing
+    // (a scan changes nothing).
     virtual void Keep() = 0;
 };
 
