@@ -410,6 +410,10 @@ void TFQuarnUninstall::Scan(bool scanMode) {
 }
 
 bool TFQuarnUninstall::SaveReport(const std::string& path, bool asJson, std::string& error) {
+    return WriteReportFile(path, ReportContents(asJson), error);
+}
+
+std::string TFQuarnUninstall::ReportContents(bool asJson) {
     const ItemList& report = view_.List(Widget::AdvRaport);
     // No removal ran (nothing found, or a scan alone): a report of the scan.
     if (lastReport_.version.empty())
@@ -417,7 +421,7 @@ bool TFQuarnUninstall::SaveReport(const std::string& path, bool asJson, std::str
                                         {&view_.List(Widget::AdvListREG), &view_.List(Widget::AdvListDisck),
                                          &view_.List(Widget::AdvListIni), &view_.List(Widget::AdvServers),
                                          &view_.List(Widget::AdvRuning)});
-    return WriteReportFile(path, asJson ? ReportJson(lastReport_, report) : ReportText(lastReport_, report), error);
+    return asJson ? ReportJson(lastReport_, report) : ReportText(lastReport_, report);
 }
 
 void TFQuarnUninstall::RestoreAboutBlank() {

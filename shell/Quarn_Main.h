@@ -59,6 +59,7 @@ public:
     const std::string& LastBackupFolder() const { return lastBackupFolder_; }
     // The last removal's report as a file: text, or JSON (shell/SavedReport.h).
     bool SaveReport(const std::string& path, bool asJson, std::string& error);
+    std::string ReportContents(bool asJson);
     // The clock that paces the refreshes and times the passes.
     void SetClock(PassClock clock) { clock_ = std::move(clock); }
 

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # Checks the main job end to end: the demo without a display must find and
 # remove every kind of item, leave the next start's work, and a second scan
-# must find nothing. Prints "demo: 1 passed, 0 failed" or what is missing.
+# must find nothing; the saved JSON report must match its schema. Prints "demo: 1 passed, 0 failed" or what is missing.
 set -uo pipefail
 cd "$(dirname "$0")/.."
-out=$(DISPLAY= tools/demo.sh --cli 2>&1)
+reports=$(mktemp -d /tmp/quellmar-demo-reports.XXXXXX)
+trap 'rm -rf "$reports"' EXIT
+out=$(DISPLAY= QM_DEMO_REPORTS=$reports tools/demo.sh --cli 2>&1)
 status=$?
+# The saved JSON report matches its documented schema.
+out+=$'\n'$(/usr/bin/python3 tools/check-report-schema.py "$reports/report.json" 2>&1)
 missing=()
 for expected in \
   "Quellmar demo: three fictional pests" \
@@ -31,7 +35,10 @@ for expected in \
   "Disk  Delete   C:\\Program Files\\Nightcall" \
   "Disk  Rename   C:\\Windows\\  modem.ini" \
   "No spyware, adware or malware infection detected on your computer..." \
-  "first run: exit 1 (1 = cleaned), second scan: exit 0 (0 = nothing found)"; do
+  "Quellmar 1.2 report of a cleanup" \
+  "pending until restart" \
+  "report.json: matches the schema" \
+  "first run: exit 1 (1 = cleaned, 3010 = cleaned, restart needed), second scan: exit 0 (0 = nothing found)"; do
   grep -qF -- "$expected" <<<"$out" || missing+=("$expected")
 done
 if [[ $status -ne 0 || ${#missing[@]} -gt 0 ]]; then

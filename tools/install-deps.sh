@@ -11,6 +11,8 @@ packages=(
   xvfb xauth imagemagick                              # GUI tests and screenshots
   fonts-wine                                          # Wine's own fonts: Tahoma, and Marlett for the title-bar buttons
   clang libclang-rt-14-dev                            # the reader's fuzz target
+  python3-jsonschema                                  # checks the saved JSON report against its schema
+  ansible                                             # syntax check of the deployment playbook in examples/
 )
 
 missing=()

@@ -59,7 +59,9 @@ int RunBackupCommand(const CliOptions& options, std::ostream& out) {
     bool saved = true;
     for (const auto& [path, json] : {std::pair{options.reportFile, false}, std::pair{options.jsonFile, true}}) {
         std::string error;
-        if (path.empty() || WriteReportFile(path, json ? ReportJson(facts, report) : ReportText(facts, report), error))
+        const std::string contents = json ? ReportJson(facts, report) : ReportText(facts, report);
+        if (path.empty() || (options.writeOutput ? options.writeOutput(path, contents, error)
+                                                 : WriteReportFile(path, contents, error)))
             continue;
         out << "The report was not saved: " << error << "\n";
         saved = false;

@@ -21,6 +21,9 @@ public:
     // The script's path as this machine sees it (read where it is: never
     // copied onto the machine).
     virtual std::string ScriptOnMachine(const std::string& given) = 0;
+    // Writes an output the user asked for (--report, --json) where the user
+    // reads it: on this PC, or on the host beside a simulated machine.
+    virtual bool WriteOutput(const std::string& path, const std::string& contents, std::string& error) = 0;
     // After the run: keeps what a removal run changed; after a scan, nothing
     // (a scan changes nothing).
     virtual void Keep() = 0;

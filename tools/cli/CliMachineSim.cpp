@@ -3,6 +3,7 @@
 // throwaway copy of the folder (ScratchCopy.h), so the folder stays as it
 // was to the byte; a removal run works on the folder itself and writes back
 // what it changed (SaveMachineFolder).
+#include <fstream>
 #include <filesystem>
 
 #include "platform/sim/DiskNames.h"
@@ -37,6 +38,12 @@ public:
     // its drive when it lies on one of the machine's, else from its folder
     // mapped as a write-protected drive (the last free letter), so nothing
     // is copied onto the machine.
+    bool WriteOutput(const std::string& path, const std::string& contents, std::string& error) override {
+        std::ofstream file(path, std::ios::binary | std::ios::trunc);
+        if (file << contents && file.flush()) return true;
+        error = "cannot write " + path;
+        return false;
+    }
     std::string ScriptOnMachine(const std::string& given) override {
         std::error_code ec;
         if (!fs::is_regular_file(given, ec)) return given;  // a path on the machine itself

@@ -2,6 +2,8 @@
 #include "platform/win32/Win32Platform.h"
 #include "tools/cli/CliMachine.h"
 
+#include "shell/SavedReport.h"
+
 namespace qm::cli {
 
 namespace {
@@ -20,6 +22,9 @@ public:
     Platform& platform() override { return platform_; }
     std::vector<std::string> Messages() override { return platform_.messages; }
     std::string ScriptOnMachine(const std::string& given) override { return given; }
+    bool WriteOutput(const std::string& path, const std::string& contents, std::string& error) override {
+        return WriteReportFile(path, contents, error);
+    }
     void Keep() override {}
 
 private:

@@ -147,7 +147,9 @@ bool WriteReports(const CliOptions& options, TFQuarnUninstall& wizard, std::ostr
     for (const auto& [path, json] : {std::pair{options.reportFile, false}, std::pair{options.jsonFile, true}}) {
         if (path.empty()) continue;
         std::string error;
-        if (wizard.SaveReport(path, json, error)) continue;
+        if (options.writeOutput ? options.writeOutput(path, wizard.ReportContents(json), error)
+                                : wizard.SaveReport(path, json, error))
+            continue;
         out << "The report was not saved: " << error << "\n";
         ok = false;
     }

@@ -33,6 +33,8 @@ struct CliOptions {
     // its progress on `progress` (standard error, when that is a terminal).
     bool inputIsTerminal = false;
     std::ostream* progress = nullptr;
+    // Writes the report files; by default through the file functions.
+    std::function<bool(const std::string& path, const std::string& contents, std::string& error)> writeOutput;
     // The backups instead of a script: list them, restore one ("latest" for
     // the newest) or delete one.
     bool listBackups = false;

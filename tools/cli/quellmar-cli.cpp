@@ -21,6 +21,9 @@ int main(int argc, char** argv) {
     try {
         qm::ScopedPlatform scoped(machine->platform());
         int result = 0;
+        options.writeOutput = [&](const std::string& path, const std::string& contents, std::string& error) {
+            return machine->WriteOutput(path, contents, error);
+        };
         if (options.BackupCommand()) {
             result = qm::cli::RunBackupCommand(options, std::cout);
         } else {
