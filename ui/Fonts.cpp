@@ -2,7 +2,9 @@
 #include "ui/Fonts.h"
 
 #include <cstdlib>
+#include <utility>
 
+#include "ui/Dpi.h"
 #include "ui/GdiHandles.h"
 
 namespace qmui {
@@ -19,7 +21,7 @@ Font FontFrom(LOGFONTW logFont, LONG weight, bool italic, bool underline, int he
 
 }  // namespace
 
-UiFonts MakeUiFonts() {
+UiFonts MakeUiFonts(int dpi) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     LOGFONTW base{};
@@ -29,6 +31,10 @@ UiFonts MakeUiFonts() {
         GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof base, &base);
     }
     if (base.lfHeight == 0) base.lfHeight = -11;
+    // The message font is given at the system's DPI; a point stays a point.
+    const int systemDpi = SystemDpi();
+    const int points = MulDiv(std::abs(static_cast<int>(base.lfHeight)), 72, systemDpi);
+    base.lfHeight = MulDiv(base.lfHeight, dpi, systemDpi);
 
     UiFonts fonts;
     fonts.normal = FontFrom(base, FW_NORMAL, false, false, 100);
@@ -38,11 +44,33 @@ UiFonts MakeUiFonts() {
     fonts.link = FontFrom(base, FW_NORMAL, false, true, 100);
     fonts.title = FontFrom(base, FW_BOLD, false, false, 300);
     fonts.faceName = base.lfFaceName;
-    ScreenDC screen;
-    const int dpi = GetDeviceCaps(screen.get(), LOGPIXELSY);
-    fonts.pointSize = MulDiv(std::abs(static_cast<int>(base.lfHeight)), 72, dpi > 0 ? dpi : 96);
-    if (fonts.pointSize < 6) fonts.pointSize = 8;
+    fonts.pointSize = points < 6 ? 8 : points;
     return fonts;
+}
+
+void ReplaceFonts(HWND root, const UiFonts& from, const UiFonts& to) {
+    struct Swap {
+        const UiFonts& from;
+        const UiFonts& to;
+    } swap{from, to};
+    EnumChildWindows(
+        root,
+        [](HWND window, LPARAM context) -> BOOL {
+            const auto& fonts = *reinterpret_cast<const Swap*>(context);
+            const auto shown = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
+            const std::pair<const Font*, const Font*> pairs[] = {
+                {&fonts.from.normal, &fonts.to.normal},   {&fonts.from.bold, &fonts.to.bold},
+                {&fonts.from.heading, &fonts.to.heading}, {&fonts.from.boldItalic, &fonts.to.boldItalic},
+                {&fonts.from.link, &fonts.to.link},       {&fonts.from.title, &fonts.to.title},
+            };
+            for (const auto& [old, replacement] : pairs) {
+                if (shown == nullptr || shown != old->get()) continue;
+                SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(replacement->get()), FALSE);
+                break;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&swap));
 }
 
 int TextHeight(HFONT font, const std::wstring& text, int width) {
