@@ -33,6 +33,12 @@ void RegisterAboutClass(HINSTANCE instance) {
     RegisterClassExW(&wc);
 }
 
+// CALLBACK: the 32-bit build's callbacks are stdcall, which a lambda is not.
+BOOL CALLBACK CollectChild(HWND child, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+    return TRUE;
+}
+
 }  // namespace
 
 AboutBox::AboutBox(HINSTANCE instance, HWND owner) : scale_(SystemDpi()) {
@@ -72,13 +78,7 @@ void AboutBox::OnDpiChanged(int dpi, const RECT& suggested) {
     // A few controls without state of their own: made anew at the new DPI.
     const bool focused = GetFocus() == ok_;
     std::vector<HWND> old;
-    EnumChildWindows(
-        hwnd_,
-        [](HWND child, LPARAM list) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&old));
+    EnumChildWindows(hwnd_, &CollectChild, reinterpret_cast<LPARAM>(&old));
     for (HWND child : old) DestroyWindow(child);
     scale_ = Scaler(dpi);
     Build();

@@ -48,29 +48,35 @@ UiFonts MakeUiFonts(int dpi) {
     return fonts;
 }
 
+namespace {
+
+struct FontSwap {
+    const UiFonts& from;
+    const UiFonts& to;
+};
+
+// CALLBACK: the 32-bit build's callbacks are stdcall, which a lambda is not.
+BOOL CALLBACK ReplaceFont(HWND window, LPARAM context) {
+    const auto& swap = *reinterpret_cast<const FontSwap*>(context);
+    const auto shown = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
+    const std::pair<const Font*, const Font*> pairs[] = {
+        {&swap.from.normal, &swap.to.normal},   {&swap.from.bold, &swap.to.bold},
+        {&swap.from.heading, &swap.to.heading}, {&swap.from.boldItalic, &swap.to.boldItalic},
+        {&swap.from.link, &swap.to.link},       {&swap.from.title, &swap.to.title},
+    };
+    for (const auto& [old, replacement] : pairs) {
+        if (shown == nullptr || shown != old->get()) continue;
+        SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(replacement->get()), FALSE);
+        break;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
 void ReplaceFonts(HWND root, const UiFonts& from, const UiFonts& to) {
-    struct Swap {
-        const UiFonts& from;
-        const UiFonts& to;
-    } swap{from, to};
-    EnumChildWindows(
-        root,
-        [](HWND window, LPARAM context) -> BOOL {
-            const auto& fonts = *reinterpret_cast<const Swap*>(context);
-            const auto shown = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
-            const std::pair<const Font*, const Font*> pairs[] = {
-                {&fonts.from.normal, &fonts.to.normal},   {&fonts.from.bold, &fonts.to.bold},
-                {&fonts.from.heading, &fonts.to.heading}, {&fonts.from.boldItalic, &fonts.to.boldItalic},
-                {&fonts.from.link, &fonts.to.link},       {&fonts.from.title, &fonts.to.title},
-            };
-            for (const auto& [old, replacement] : pairs) {
-                if (shown == nullptr || shown != old->get()) continue;
-                SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(replacement->get()), FALSE);
-                break;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&swap));
+    const FontSwap swap{from, to};
+    EnumChildWindows(root, &ReplaceFont, reinterpret_cast<LPARAM>(&swap));
 }
 
 int TextHeight(HFONT font, const std::wstring& text, int width) {
