@@ -5,18 +5,37 @@
 # and one Wine prefix. Prints the times and their ratios (docs/performance.md).
 # Not a test: the machine is shared, so only ratios measured side by side count.
 #
+# The whole run (builds and measures) holds the shared build lock, so no
+# build on this machine competes with the measures; run under
+# `flock /tmp/qm-build.lock` it takes the lock no second time.
+#
 # Usage: tools/bench-gui.sh [GROUPS PER_GROUP]   (default 1000 10: 20,000 items)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
+lock=/tmp/qm-build.lock
+# True when this process or one of its ancestors holds the lock.
+lock_held_here() {
+  local holder pid
+  for holder in $(lslocks -n -o PID,PATH 2>/dev/null | awk -v path="$lock" '$2 == path { print $1 }'); do
+    pid=$$
+    while [[ -n "$pid" && "$pid" -gt 1 ]]; do
+      [[ "$pid" == "$holder" ]] && return 0
+      pid="$(ps -o ppid= -p "$pid" | tr -d ' ')"
+    done
+  done
+  return 1
+}
+lock_held_here || exec flock "$lock" "$0" "$@"
+
 groups="${1:-1000}"
 per_group="${2:-10}"
 tools/install-deps.sh >/dev/null
 for preset in linux win64; do
   [[ -f build/$preset/build.ninja ]] || cmake --preset "$preset" >/dev/null
 done
-flock /tmp/qm-build.lock cmake --build --preset linux --target quellmar-script >/dev/null
-flock /tmp/qm-build.lock cmake --build --preset win64 --target Quellmar quellmar-cli >/dev/null
+cmake --build --preset linux --target quellmar-script >/dev/null
+cmake --build --preset win64 --target Quellmar quellmar-cli >/dev/null
 
 work="$(mktemp -d /tmp/quellmar-bench-gui.XXXXXX)"
 xvfb_pid=""

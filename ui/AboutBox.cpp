@@ -3,9 +3,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "ui/Colors.h"
 #include "ui/ControlIds.h"
+#include "ui/Dpi.h"
 #include "ui/GdiHandles.h"
 #include "ui/MessagePump.h"
 #include "ui/Pictures.h"
@@ -30,28 +33,59 @@ void RegisterAboutClass(HINSTANCE instance) {
     RegisterClassExW(&wc);
 }
 
+// CALLBACK: the 32-bit build's callbacks are stdcall, which a lambda is not.
+BOOL CALLBACK CollectChild(HWND child, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+    return TRUE;
+}
+
 }  // namespace
 
-AboutBox::AboutBox(HINSTANCE instance, const UiFonts& fonts, const Scaler& scale, HWND owner)
-    : fonts_(fonts), scale_(scale) {
+AboutBox::AboutBox(HINSTANCE instance, HWND owner) : scale_(SystemDpi()) {
     RegisterAboutClass(instance);
-    RECT frame{0, 0, scale(kAboutWidth), scale(kAboutHeight)};
-    AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
-    hwnd_ = CreateWindowExW(kExStyle, id::kAboutClass, id::kAboutTitle, kStyle, 0, 0, frame.right - frame.left,
-                            frame.bottom - frame.top, owner, nullptr, instance, nullptr);
+    hwnd_ = CreateWindowExW(kExStyle, id::kAboutClass, id::kAboutTitle, kStyle, 0, 0, 10, 10, owner, nullptr, instance,
+                            nullptr);
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AboutBox::Proc));
+    scale_ = Scaler(WindowDpi(hwnd_));
+    const RECT frame = FrameForClient({0, 0, scale_(kAboutWidth), scale_(kAboutHeight)}, kStyle, kExStyle, scale_.dpi());
+    SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Build();
+    RegisterKeyboardWindow(hwnd_, nullptr, nullptr);
+}
 
+void AboutBox::Build() {
+    fonts_ = MakeUiFonts(scale_.dpi());
     Make(L"STATIC", L"", SS_OWNERDRAW, id::Image1, {0, 0, kAboutWidth, kPictureHeight}, nullptr);
     version_ = Make(L"STATIC", L"", SS_CENTER | SS_NOPREFIX, id::lab_version, {0, 306, kAboutWidth, 26},
-                    fonts.boldItalic.get());
+                    fonts_.boldItalic.get());
     Make(L"STATIC", L"Web page", SS_RIGHT | SS_NOPREFIX | SS_CENTERIMAGE, id::Label13, {40, 349, 100, 24}, nullptr);
     web_ = Make(L"BUTTON", L"", BS_OWNERDRAW | WS_TABSTOP | WS_GROUP, id::lab_web, {150, 349, 270, 24}, nullptr);
     Make(L"STATIC", L"Email", SS_RIGHT | SS_NOPREFIX | SS_CENTERIMAGE, id::Label12, {40, 377, 100, 24}, nullptr);
     email_ = Make(L"BUTTON", L"", BS_OWNERDRAW | WS_TABSTOP | WS_GROUP, id::lab_email, {150, 377, 270, 24}, nullptr);
     ok_ = Make(L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, id::aboutOk,
                {(kAboutWidth - 90) / 2, 428, 90, 28}, nullptr);
-    RegisterKeyboardWindow(hwnd_, nullptr, nullptr);
+}
+
+void AboutBox::ShowTexts() {
+    SetWindowTextW(version_, Widen(about_.lab_version).c_str());
+    SetWindowTextW(web_, Widen(about_.lab_web).c_str());
+    SetWindowTextW(email_, Widen(about_.lab_email).c_str());
+}
+
+void AboutBox::OnDpiChanged(int dpi, const RECT& suggested) {
+    // A few controls without state of their own: made anew at the new DPI.
+    const bool focused = GetFocus() == ok_;
+    std::vector<HWND> old;
+    EnumChildWindows(hwnd_, &CollectChild, reinterpret_cast<LPARAM>(&old));
+    for (HWND child : old) DestroyWindow(child);
+    scale_ = Scaler(dpi);
+    Build();
+    ShowTexts();
+    if (focused) SetFocus(ok_);
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 AboutBox::~AboutBox() {
@@ -74,9 +108,7 @@ HWND AboutBox::Make(const wchar_t* className, const wchar_t* text, DWORD style, 
 
 void AboutBox::ShowModal(HWND owner) {
     about_.FormShow();
-    SetWindowTextW(version_, Widen(about_.lab_version).c_str());
-    SetWindowTextW(web_, Widen(about_.lab_web).c_str());
-    SetWindowTextW(email_, Widen(about_.lab_email).c_str());
+    ShowTexts();
 
     RECT frame{}, work{};
     GetWindowRect(hwnd_, &frame);
@@ -125,6 +157,9 @@ LRESULT AboutBox::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         case WM_DRAWITEM: DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+        case WM_DPICHANGED:
+            OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
         default: break;
     }
     return DefWindowProcW(hwnd_, message, wParam, lParam);

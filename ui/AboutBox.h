@@ -13,7 +13,8 @@ namespace qmui {
 
 class AboutBox {
 public:
-    AboutBox(HINSTANCE instance, const UiFonts& fonts, const Scaler& scale, HWND owner);
+    // Made hidden, for the DPI of the screen it is on.
+    AboutBox(HINSTANCE instance, HWND owner);
     ~AboutBox();
     AboutBox(const AboutBox&) = delete;
     AboutBox& operator=(const AboutBox&) = delete;
@@ -27,10 +28,15 @@ private:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void DrawItem(const DRAWITEMSTRUCT& item) const;
     HWND Make(const wchar_t* className, const wchar_t* text, DWORD style, int id, const DesignRect& where, HFONT font);
+    // Makes the box's controls, and fonts, for scale_; a change of DPI
+    // makes them anew.
+    void Build();
+    void ShowTexts();
+    void OnDpiChanged(int dpi, const RECT& suggested);
 
     qm::TfrmAbout about_;
-    const UiFonts& fonts_;
     Scaler scale_;
+    UiFonts fonts_;
     HWND hwnd_ = nullptr;
     HWND version_ = nullptr, web_ = nullptr, email_ = nullptr, ok_ = nullptr;
     bool closed_ = true;

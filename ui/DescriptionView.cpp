@@ -4,6 +4,7 @@
 #include <richedit.h>
 
 #include "ui/Colors.h"
+#include "ui/Dpi.h"
 #include "ui/Win32Text.h"
 #include "description/HtmlToPlainText.h"
 #include "description/HtmlToRtf.h"
@@ -89,6 +90,13 @@ void DescriptionView::Load(const std::string& html) {
     SendMessageW(hwnd_, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
     SendMessageW(hwnd_, EM_SETSEL, 0, 0);
     SendMessageW(hwnd_, WM_VSCROLL, SB_TOP, 0);
+}
+
+void DescriptionView::SetDpi(int dpi) {
+    if (hwnd_ == nullptr || plainText_) return;
+    const int system = SystemDpi();
+    // 0 / 0 ends the zoom.
+    SendMessageW(hwnd_, EM_SETZOOM, dpi == system ? 0 : static_cast<WPARAM>(dpi), dpi == system ? 0 : system);
 }
 
 LRESULT CALLBACK DescriptionView::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -19,6 +19,9 @@ public:
     void Create(HWND parent, int id, const std::wstring& faceName, int pointSize);
     HWND hwnd() const { return hwnd_; }
     void Load(const std::string& html);
+    // The text's size for a screen of `dpi`: RichEdit turns points into
+    // pixels at the system's DPI, so a window on another screen zooms.
+    void SetDpi(int dpi);
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -21,7 +21,12 @@ struct UiFonts {
     int pointSize = 8;
 };
 
-UiFonts MakeUiFonts();
+// The fonts for a window on a screen of `dpi`.
+UiFonts MakeUiFonts(int dpi);
+
+// Every window inside `root` that shows one of the fonts `from` takes the
+// same font of `to` (after a change of DPI).
+void ReplaceFonts(HWND root, const UiFonts& from, const UiFonts& to);
 
 // The height in pixels of `text` wrapped to `width` pixels in `font`.
 int TextHeight(HFONT font, const std::wstring& text, int width);

@@ -63,7 +63,7 @@ void ListViewItemList::FitColumns() {
                           [](const auto& a, const auto& b) { return a.first > b.first; });
         int widest = 0;
         for (size_t i = 0; i < kept; ++i) widest = std::max(widest, measure(CellText(longest[i].second, column)));
-        widest += MulDiv(2 * kCellMargin, dpi_, 96);
+        widest += 2 * MulDiv(kCellMargin, dpi_, 96);  // as DrawObjectCell takes them off
         if (column == 0) {  // the check box and the picture stand before the caption
             widest += MulDiv(16 + 4, dpi_, 96);
             if (checkBoxes_) widest += MulDiv(16 + 4, dpi_, 96);
@@ -72,6 +72,18 @@ void ListViewItemList::FitColumns() {
             std::max(widest, measure(captions_[static_cast<size_t>(column)]) + MulDiv(kHeaderPadding, dpi_, 96));
     }
     ApplyWidths();
+}
+
+void ListViewItemList::SetDpi(int dpi, HIMAGELIST images, HIMAGELIST checkImages) {
+    dpi_ = dpi;
+    SetImages(images, checkImages);
+    if (!wanted_.empty()) {
+        FitColumns();
+        return;
+    }
+    for (size_t column = 0; column < columns_.size(); ++column)
+        SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, column,
+                     columns_[column].role == qm::ColumnRole::Hidden ? 0 : MulDiv(columns_[column].width, dpi, 96));
 }
 
 void ListViewItemList::Refit() {
@@ -83,7 +95,6 @@ void ListViewItemList::ApplyWidths() {
     for (size_t column = 0; column < columns_.size(); ++column)
         needs.push_back({columns_[column].role, wanted_[column], MulDiv(48, dpi_, 96)});
     const std::vector<int> widths = qm::FitColumnWidths(needs, AvailableWidth());
-    OwnChange own(ownChanges_);
     for (size_t column = 0; column < widths.size(); ++column)
         SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, column, widths[column]);
 }

@@ -1,6 +1,8 @@
-// An item list shown in a report-style list view: its rows, their batches
-// and the list view's notifications.
+// An item list shown in a virtual report-style list view: its rows, their
+// batches, its check boxes and the list view's notifications.
 #include "ui/ListViewItemList.h"
+
+#include <cwctype>
 
 #include "ui/Win32Text.h"
 
@@ -11,20 +13,11 @@ namespace {
 constexpr UINT kChecked = INDEXTOSTATEIMAGEMASK(2);
 constexpr UINT kUnchecked = INDEXTOSTATEIMAGEMASK(1);
 
-// Holds a list view's drawing for the length of a batch.
-class RedrawHeld {
-public:
-    explicit RedrawHeld(HWND list) : list_(list) { SendMessageW(list_, WM_SETREDRAW, FALSE, 0); }
-    ~RedrawHeld() {
-        SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(list_, nullptr, FALSE);
-    }
-    RedrawHeld(const RedrawHeld&) = delete;
-    RedrawHeld& operator=(const RedrawHeld&) = delete;
-
-private:
-    HWND list_;
-};
+bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix) {
+    for (size_t i = 0; prefix[i] != L'\0'; ++i)
+        if (i >= text.size() || std::towlower(text[i]) != std::towlower(prefix[i])) return false;
+    return true;
+}
 
 }  // namespace
 
@@ -32,23 +25,21 @@ void ListViewItemList::Create(HWND parent, int id, const std::vector<ListColumn>
                               HIMAGELIST images, HIMAGELIST checkImages, HFONT font, int dpi) {
     checkBoxes_ = checkBoxes;
     dpi_ = dpi;
-    hwnd_ = CreateWindowExW(
-        WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-        WS_CHILD | WS_TABSTOP | WS_GROUP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_SHAREIMAGELISTS, 0, 0,
-        10, 10, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
+    // Virtual: the control keeps no rows, only their count, selection and focus.
+    hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                            WS_CHILD | WS_TABSTOP | WS_GROUP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS |
+                                LVS_SINGLESEL | LVS_SHAREIMAGELISTS,
+                            0, 0, 10, 10, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                            reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     header_ = reinterpret_cast<HWND>(SendMessageW(hwnd_, LVM_GETHEADER, 0, 0));
-    DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_INFOTIP | LVS_EX_DOUBLEBUFFER;
-    if (checkBoxes) extended |= LVS_EX_CHECKBOXES;
+    // No LVS_EX_CHECKBOXES: its check boxes live in the control's per-row
+    // state, which a virtual list does not have.
+    const DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_INFOTIP | LVS_EX_DOUBLEBUFFER;
     SendMessageW(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
-    SendMessageW(hwnd_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
-    if (checkBoxes && checkImages != nullptr) {
-        // Check boxes of the screen's size; the control's own are 16 pixels at any DPI.
-        const auto own = reinterpret_cast<HIMAGELIST>(
-            SendMessageW(hwnd_, LVM_SETIMAGELIST, LVSIL_STATE, reinterpret_cast<LPARAM>(checkImages)));
-        if (own != nullptr && own != checkImages) ImageList_Destroy(own);
-    }
+    SetImages(images, checkImages);
+    // The check boxes are asked for with the texts.
+    if (checkBoxes) SendMessageW(hwnd_, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
 
     columns_ = columns;
     captions_.clear();
@@ -64,6 +55,13 @@ void ListViewItemList::Create(HWND parent, int id, const std::vector<ListColumn>
     }
 }
 
+void ListViewItemList::SetImages(HIMAGELIST images, HIMAGELIST checkImages) {
+    SendMessageW(hwnd_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+    // Check boxes of the screen's size.
+    if (checkBoxes_ && checkImages != nullptr)
+        SendMessageW(hwnd_, LVM_SETIMAGELIST, LVSIL_STATE, reinterpret_cast<LPARAM>(checkImages));
+}
+
 int ListViewItemList::AddRow() { return rows_.AddRow(); }
 
 void ListViewItemList::Clear() {
@@ -71,7 +69,6 @@ void ListViewItemList::Clear() {
     shown_ = 0;
     redraw_ = false;
     wanted_.clear();
-    OwnChange own(ownChanges_);
     SendMessageW(hwnd_, LVM_DELETEALLITEMS, 0, 0);
 }
 
@@ -91,52 +88,28 @@ void ListViewItemList::AddSubItem(int row, const std::string& text) {
 }
 
 void ListViewItemList::SetChecked(int row, bool checked) {
+    if (rows_.Checked(row) == checked) return;
     rows_.SetChecked(row, checked);
-    if (!checkBoxes_ || row >= shown_) return;  // a row still to come gets its check with it
-    OwnChange own(ownChanges_);
-    LVITEMW state{};
-    state.stateMask = LVIS_STATEIMAGEMASK;
-    state.state = checked ? kChecked : kUnchecked;
-    SendMessageW(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+    // A row still to come shows its check when it comes.
+    if (checkBoxes_ && row < shown_) RedrawRow(row);
+}
+
+void ListViewItemList::RedrawRow(int row) {
+    // Only rows in view: Select all over thousands of rows costs no repaint
+    // requests for the rows nobody sees.
+    const auto top = static_cast<int>(SendMessageW(hwnd_, LVM_GETTOPINDEX, 0, 0));
+    const auto page = static_cast<int>(SendMessageW(hwnd_, LVM_GETCOUNTPERPAGE, 0, 0));
+    if (row >= top && row <= top + page) SendMessageW(hwnd_, LVM_REDRAWITEMS, row, row);
 }
 
 void ListViewItemList::Flush() {
     const int total = rows_.RowCount();
-    if (shown_ >= total) {
-        if (redraw_) InvalidateRect(hwnd_, nullptr, FALSE);
-        redraw_ = false;
-        return;
+    if (shown_ < total) {
+        // One message for the whole batch; the rows in view are drawn when asked for.
+        SendMessageW(hwnd_, LVM_SETITEMCOUNT, static_cast<WPARAM>(total), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+        shown_ = total;
     }
-    OwnChange own(ownChanges_);
-    const RedrawHeld held(hwnd_);
-    SendMessageW(hwnd_, LVM_SETITEMCOUNT, static_cast<WPARAM>(total), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-    // Texts and pictures are asked for when drawn.
-    LVITEMW item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.pszText = LPSTR_TEXTCALLBACKW;
-    item.iImage = I_IMAGECALLBACK;
-    bool allChecked = true;
-    for (int row = shown_; row < total; ++row) {
-        item.iItem = row;
-        SendMessageW(hwnd_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    }
-    for (int row = 0; row < total && allChecked; ++row) allChecked = rows_.Checked(row);
-    if (checkBoxes_) {
-        // A new row comes unchecked; rows are made checked, so mostly one
-        // message checks them all.
-        LVITEMW state{};
-        state.stateMask = LVIS_STATEIMAGEMASK;
-        state.state = kChecked;
-        if (allChecked) {
-            SendMessageW(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
-        } else {
-            for (int row = shown_; row < total; ++row) {
-                state.state = rows_.Checked(row) ? kChecked : kUnchecked;
-                SendMessageW(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
-            }
-        }
-    }
-    shown_ = total;
+    if (redraw_) InvalidateRect(hwnd_, nullptr, FALSE);
     redraw_ = false;
 }
 
@@ -169,18 +142,52 @@ void ListViewItemList::OnGetDisplayInfo(NMLVDISPINFOW& info) {
         const int image = rows_.ImageIndex(row);
         info.item.iImage = image < 0 ? I_IMAGENONE : image;
     }
+    if ((info.item.mask & LVIF_STATE) && checkBoxes_) {
+        info.item.state = (info.item.state & ~LVIS_STATEIMAGEMASK) | (rows_.Checked(row) ? kChecked : kUnchecked);
+        info.item.stateMask |= LVIS_STATEIMAGEMASK;
+    }
 }
 
-void ListViewItemList::OnUserCheck(const NMLISTVIEW& change) {
-    if (!(change.uChanged & LVIF_STATE) || !((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK)) return;
-    if (change.iItem >= 0 && change.iItem < shown_) {
-        rows_.SetChecked(change.iItem, (change.uNewState & LVIS_STATEIMAGEMASK) == kChecked);
-    } else if (change.iItem == -1) {  // every row changed at once
-        for (int row = 0; row < shown_; ++row) {
-            const auto state = SendMessageW(hwnd_, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK);
-            rows_.SetChecked(row, static_cast<UINT>(state) == kChecked);
-        }
+void ListViewItemList::ToggleCheck(int row) {
+    if (!checkBoxes_ || row < 0 || row >= shown_) return;
+    rows_.SetChecked(row, !rows_.Checked(row));
+    SendMessageW(hwnd_, LVM_REDRAWITEMS, row, row);
+}
+
+void ListViewItemList::OnClick(POINT point) {
+    LVHITTESTINFO hit{};
+    hit.pt = point;
+    const auto row = static_cast<int>(SendMessageW(hwnd_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    if (row < 0) return;
+    // The check box stands just before the row's picture. Its bounds are
+    // measured, not taken from the hit test's flags: with full-row
+    // selection Wine says "on the state icon" anywhere on the row.
+    RECT icon{};
+    icon.left = LVIR_ICON;
+    const auto states = reinterpret_cast<HIMAGELIST>(SendMessageW(hwnd_, LVM_GETIMAGELIST, LVSIL_STATE, 0));
+    int width = 0, height = 0;
+    if (states == nullptr || !ImageList_GetIconSize(states, &width, &height) ||
+        !SendMessageW(hwnd_, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&icon)))
+        return;
+    if (point.x >= icon.left - width && point.x < icon.left) ToggleCheck(row);
+}
+
+void ListViewItemList::OnKeyDown(const NMLVKEYDOWN& key) {
+    if (key.wVKey != VK_SPACE || (GetKeyState(VK_CONTROL) & 0x8000) || (GetKeyState(VK_MENU) & 0x8000)) return;
+    ToggleCheck(static_cast<int>(SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED)));
+}
+
+int ListViewItemList::OnFindItem(const NMLVFINDITEMW& find) const {
+    if (!(find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || find.lvfi.psz == nullptr) return -1;
+    const int rows = shown_;
+    if (rows == 0) return -1;
+    const int start = find.iStart >= 0 && find.iStart < rows ? find.iStart : 0;
+    const int span = (find.lvfi.flags & LVFI_WRAP) ? rows : rows - start;
+    for (int i = 0; i < span; ++i) {
+        const int row = (start + i) % rows;
+        if (StartsWithNoCase(Widen(rows_.Caption(row)), find.lvfi.psz)) return row;
     }
+    return -1;
 }
 
 bool ListViewItemList::OnNotify(const NMHDR& header, LRESULT& result) {
@@ -191,10 +198,14 @@ bool ListViewItemList::OnNotify(const NMHDR& header, LRESULT& result) {
             case LVN_GETDISPINFOW: OnGetDisplayInfo(reinterpret_cast<NMLVDISPINFOW&>(writable)); return true;
             case NM_CUSTOMDRAW: result = OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(writable)); return true;
             case LVN_GETINFOTIPW: OnGetInfoTip(reinterpret_cast<NMLVGETINFOTIPW&>(writable)); return true;
-            case LVN_DELETEALLITEMS: result = TRUE; return true;  // no notification for each row
-            case LVN_ITEMCHANGED:
-                if (ownChanges_ == 0 && checkBoxes_) OnUserCheck(reinterpret_cast<const NMLISTVIEW&>(header));
+            case LVN_ODFINDITEMW:
+                result = OnFindItem(reinterpret_cast<const NMLVFINDITEMW&>(header));
+                return true;
+            case NM_CLICK:
+            case NM_DBLCLK:  // the second click of a double click toggles again, as a check box does
+                OnClick(reinterpret_cast<const NMITEMACTIVATE&>(header).ptAction);
                 return false;
+            case LVN_KEYDOWN: OnKeyDown(reinterpret_cast<const NMLVKEYDOWN&>(header)); return false;
             default: return false;
         }
     }

@@ -1,14 +1,15 @@
 // An item list shown in a report-style list view: the five item lists and
 // the report list of the wizard window.
 //
-// The rows' texts, pictures and checks are kept beside the control, in a
-// MemoryItemList, so adding and reading them costs no window message and
-// FindFirstRowByLastSubItem is answered from that list's index. The control
-// learns of new rows in batches (Flush: one message a row, drawing held) and
-// asks for their texts and pictures only when it draws them
-// (LVN_GETDISPINFO). The user's clicks on the check boxes reach the kept
-// checks through the list view's notifications (OnNotify); the notifications
-// that this class causes itself are ignored.
+// A virtual list view (LVS_OWNERDATA): the rows' texts, pictures and checks
+// are kept beside the control, in a MemoryItemList, so adding and reading
+// them costs no window message and FindFirstRowByLastSubItem is answered
+// from that list's index. The control holds nothing per row: it learns how
+// many rows there are (Flush: one message a batch, whatever its size) and
+// asks for the texts, the pictures and the check boxes (state images, in
+// the callback mask) of the rows it draws (LVN_GETDISPINFO). The check
+// boxes are ours too: a click on one, or Space on the focused row, toggles
+// the kept check and redraws the row.
 //
 // The columns share the list's width (FitColumnWidths): the objects (paths,
 // keys, file names) stay in view, a long path loses its middle, and a row's
@@ -40,6 +41,10 @@ public:
     void Create(HWND parent, int id, const std::vector<ListColumn>& columns, bool checkBoxes, HIMAGELIST images,
                 HIMAGELIST checkImages, HFONT font, int dpi);
     HWND hwnd() const { return hwnd_; }
+    // The list moved to a screen of another DPI: its pictures and check
+    // boxes are those of that screen, and its columns are fitted again (the
+    // font, already set, measures the texts anew).
+    void SetDpi(int dpi, HIMAGELIST images, HIMAGELIST checkImages);
 
     int AddRow() override;
     int RowCount() const override { return rows_.RowCount(); }
@@ -62,8 +67,8 @@ public:
         return rows_.RowsWithLastSubItem(text);
     }
 
-    // Gives the control the rows added since the last flush, in one batch
-    // with drawing held, and redraws rows whose texts changed.
+    // Gives the control the rows added since the last flush (one message)
+    // and redraws rows whose texts changed.
     void Flush();
     // The list's width changed: the fitted columns share the new width.
     void Refit();
@@ -73,28 +78,23 @@ public:
     bool OnNotify(const NMHDR& header, LRESULT& result);
 
 private:
-    // Counts the changes this class makes to the control, whose
-    // notifications must not be taken for the user's.
-    class OwnChange {
-    public:
-        explicit OwnChange(int& depth) : depth_(depth) { ++depth_; }
-        ~OwnChange() { --depth_; }
-        OwnChange(const OwnChange&) = delete;
-        OwnChange& operator=(const OwnChange&) = delete;
-
-    private:
-        int& depth_;
-    };
-
     bool IsHiddenColumn(int column) const;
     bool IsObjectColumn(int column) const;
     // The text of a cell: column 0 is the caption, column k sub-item k - 1.
     std::wstring CellText(int row, int column) const;
+    void SetImages(HIMAGELIST images, HIMAGELIST checkImages);
     void OnGetDisplayInfo(NMLVDISPINFOW& info);
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
     void DrawObjectCell(const NMLVCUSTOMDRAW& draw);
     void OnGetInfoTip(NMLVGETINFOTIPW& tip) const;
-    void OnUserCheck(const NMLISTVIEW& change);
+    // A click at `point` (client coordinates): on a check box it toggles it.
+    void OnClick(POINT point);
+    void OnKeyDown(const NMLVKEYDOWN& key);
+    // Type-ahead: the next row whose caption starts with the typed text.
+    int OnFindItem(const NMLVFINDITEMW& find) const;
+    void ToggleCheck(int row);
+    // Redraws a row the control holds, when it is in view.
+    void RedrawRow(int row);
     int AvailableWidth() const;
     void ApplyWidths();
 
@@ -108,7 +108,6 @@ private:
     qm::MemoryItemList rows_;
     int shown_ = 0;          // rows the control holds
     bool redraw_ = false;    // a row the control holds has changed
-    int ownChanges_ = 0;
     std::wstring textBuffer_;  // the last text handed to the control
 };
 

@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <exception>
 #include <stdexcept>
+#include <utility>
 
 #include "ui/ControlIds.h"
+#include "ui/Dpi.h"
 #include "ui/MessagePump.h"
 #include "ui/Pictures.h"
 #include "ui/Win32Text.h"
@@ -36,14 +38,19 @@ void RegisterWindowClass(HINSTANCE instance) {
     RegisterClassExW(&wc);
 }
 
+SIZE FrameSize(const Scaler& scale) {
+    const RECT frame =
+        FrameForClient({0, 0, scale(kClientWidth), scale(kClientHeight)}, kWindowStyle, kWindowExStyle, scale.dpi());
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
 // The window's outer rectangle for the design client size, centred in the
 // work area of the primary screen.
 RECT CentredWindow(const Scaler& scale) {
-    RECT frame{0, 0, scale(kClientWidth), scale(kClientHeight)};
-    AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
+    const SIZE frame = FrameSize(scale);
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    const int width = frame.cx, height = frame.cy;
     // A screen smaller than the window shows its top left corner.
     const int left = std::max<int>(work.left, work.left + ((work.right - work.left) - width) / 2);
     const int top = std::max<int>(work.top, work.top + ((work.bottom - work.top) - height) / 2);
@@ -52,14 +59,22 @@ RECT CentredWindow(const Scaler& scale) {
 
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE instance, const UiFonts& fonts, const Scaler& scale)
-    : instance_(instance), fonts_(fonts), scale_(scale) {
+MainWindow::MainWindow(HINSTANCE instance) : instance_(instance), scale_(SystemDpi()) {
     RegisterWindowClass(instance);
-    const RECT frame = CentredWindow(scale);
-    minimumSize_ = {frame.right - frame.left, frame.bottom - frame.top};
+    RECT frame = CentredWindow(scale_);
     hwnd_ = CreateWindowExW(kWindowExStyle, id::kMainClass, id::kMainTitle, kWindowStyle, frame.left, frame.top,
-                            minimumSize_.cx, minimumSize_.cy, nullptr, nullptr, instance, nullptr);
+                            frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
     if (hwnd_ == nullptr) throw std::runtime_error("The window cannot be created.");
+    // The primary screen's DPI may have changed since sign-in: the controls
+    // are made for the screen the window is on.
+    if (const int dpi = WindowDpi(hwnd_); dpi != scale_.dpi()) {
+        scale_ = Scaler(dpi);
+        frame = CentredWindow(scale_);
+        SetWindowPos(hwnd_, nullptr, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    minimumSize_ = FrameSize(scale_);
+    fonts_ = MakeUiFonts(scale_.dpi());
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MainWindow::Proc));
     if (GetClassLongPtrW(hwnd_, GCLP_HICON) == 0) {  // no icon resource: draw one
@@ -69,8 +84,8 @@ MainWindow::MainWindow(HINSTANCE instance, const UiFonts& fonts, const Scaler& s
         SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
     }
 
-    itemImages_ = MakeItemImages(scale(kSmallIcon));
-    BuildWizardPages(hwnd_, {fonts, scale, itemImages_.get()}, controls_);
+    itemImages_ = MakeItemImages(scale_(kSmallIcon));
+    BuildWizardPages(hwnd_, {fonts_, scale_, itemImages_.get()}, controls_);
     ShowPage(qm::kPagePreclama);
     Relayout();
     RegisterKeyboardWindow(hwnd_, &MainWindow::PreTranslate, this);
@@ -85,7 +100,7 @@ MainWindow::~MainWindow() {
     }
 }
 
-void MainWindow::CreateAboutBox() { about_ = std::make_unique<AboutBox>(instance_, fonts_, scale_, hwnd_); }
+void MainWindow::CreateAboutBox() { about_ = std::make_unique<AboutBox>(instance_, hwnd_); }
 
 void MainWindow::Show(int showCommand) {
     ShowWindow(hwnd_, showCommand);
@@ -125,6 +140,9 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DRAWITEM: OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
         case WM_SIZE:
             if (wParam != SIZE_MINIMIZED) Relayout();
+            return 0;
+        case WM_DPICHANGED:
+            OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_GETMINMAXINFO: {
             auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
@@ -301,6 +319,24 @@ void MainWindow::Relayout() {
     }
     if (positions != nullptr) EndDeferWindowPos(positions);
     controls_.report.Refit();
+}
+
+void MainWindow::OnDpiChanged(int dpi, const RECT* suggested) {
+    if (dpi <= 0) return;
+    UiFonts fonts = MakeUiFonts(dpi);
+    ImageList images = MakeItemImages(MulDiv(kSmallIcon, dpi, 96));
+    // The controls take the new fonts and pictures before the old ones go.
+    ReplaceFonts(hwnd_, fonts_, fonts);
+    scale_ = Scaler(dpi);
+    RescaleWizardPages(hwnd_, {fonts, scale_, images.get()}, controls_);
+    fonts_ = std::move(fonts);
+    itemImages_ = std::move(images);
+    minimumSize_ = FrameSize(scale_);
+    const RECT frame = suggested != nullptr ? *suggested : CentredWindow(scale_);
+    SetWindowPos(hwnd_, nullptr, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    Relayout();  // also when the size in pixels stayed
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void MainWindow::FocusForward() {

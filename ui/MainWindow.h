@@ -21,8 +21,9 @@ namespace qmui {
 
 class MainWindow : public qm::WizardView {
 public:
-    // Makes the window, centred and hidden, with all its controls.
-    MainWindow(HINSTANCE instance, const UiFonts& fonts, const Scaler& scale);
+    // Makes the window, centred and hidden, with all its controls, at the
+    // DPI of the screen it is on.
+    explicit MainWindow(HINSTANCE instance);
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
@@ -87,10 +88,14 @@ private:
     // The default-button look on the push button that has the focus, and on
     // Next while no push button has it.
     void UpdateDefaultLook();
+    // The window is on a screen of another DPI (WM_DPICHANGED): fonts,
+    // pictures and places of that DPI, in the rectangle Windows suggests
+    // (centred on the work area when none is given).
+    void OnDpiChanged(int dpi, const RECT* suggested);
 
     HINSTANCE instance_;
-    const UiFonts& fonts_;
     Scaler scale_;
+    UiFonts fonts_;
     HWND hwnd_ = nullptr;
     ImageList itemImages_;
     Icon bigIcon_, smallIcon_;

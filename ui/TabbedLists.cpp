@@ -65,6 +65,13 @@ void TabbedLists::Create(HWND parent, HIMAGELIST images, HIMAGELIST checkImages,
     LayoutLists();
 }
 
+void TabbedLists::SetDpi(int dpi, HIMAGELIST images, HIMAGELIST checkImages) {
+    SendMessageW(tab_, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+    labelHeight_ = MulDiv(22, dpi, 96);
+    for (ListViewItemList& list : lists_) list.SetDpi(dpi, images, checkImages);
+    LayoutLists();
+}
+
 ListViewItemList* TabbedLists::List(Widget list) {
     for (int i = 0; i < kTabCount; ++i)
         if (kTabs[i].list == list) return &lists_[i];

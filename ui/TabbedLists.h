@@ -22,6 +22,8 @@ public:
 
     void Create(HWND parent, HIMAGELIST images, HIMAGELIST checkImages, HFONT font, int dpi);
     HWND hwnd() const { return tab_; }
+    // The tabs moved to a screen of another DPI (see ListViewItemList::SetDpi).
+    void SetDpi(int dpi, HIMAGELIST images, HIMAGELIST checkImages);
 
     // The list of one of the five item-list widgets, or nullptr.
     ListViewItemList* List(qm::Widget list);

@@ -14,30 +14,12 @@
 #include "platform/win32/Win32Platform.h"
 #include "shell/Quarn_Main.h"
 #include "ui/ControlIds.h"
-#include "ui/Fonts.h"
-#include "ui/GdiHandles.h"
-#include "ui/Layout.h"
+#include "ui/Dpi.h"
 #include "ui/MainWindow.h"
 #include "ui/MessagePump.h"
 #include "ui/Win32Text.h"
 
 namespace {
-
-// The layout follows the screen's DPI; Windows must not stretch the window
-// as a bitmap. The manifest says so too; this covers a build without it.
-void BecomeDpiAware() {
-    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    if (user32 == nullptr) return;
-    const FARPROC proc = GetProcAddress(user32, "SetProcessDPIAware");  // Windows Vista and later
-    if (proc == nullptr) return;
-    using SetAware = BOOL(WINAPI*)();
-    reinterpret_cast<SetAware>(reinterpret_cast<void (*)()>(proc))();
-}
-
-int ScreenDpi() {
-    qmui::ScreenDC screen;
-    return GetDeviceCaps(screen.get(), LOGPIXELSY);
-}
 
 // The command-line arguments after the program's name, as ANSI text.
 std::vector<std::string> Arguments() {
@@ -71,8 +53,7 @@ int Run(HINSTANCE instance, int showCommand) {
     // its messages at its own pace while a pass runs.
     qm::SetProgramEndProc(&EndMessageLoop);
 
-    const qmui::UiFonts fonts = qmui::MakeUiFonts();
-    qmui::MainWindow window(instance, fonts, qmui::Scaler(ScreenDpi()));
+    qmui::MainWindow window(instance);
     qm::TFQuarnUninstall wizard(window);
     const Attachment attachment(window, wizard);
 
@@ -88,7 +69,7 @@ int Run(HINSTANCE instance, int showCommand) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-    BecomeDpiAware();
+    qmui::BecomeDpiAware();
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;
     controls.dwICC = ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES;

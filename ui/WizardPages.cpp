@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "ui/ControlIds.h"
 #include "ui/ListColumns.h"
@@ -48,6 +49,7 @@ public:
         placed.hwnd = hwnd;
         placed.page = page;
         placed.base = pixels;
+        placed.made = pixels;
         placed.anchors = anchors;
         if (widget) controls_.byWidget[*widget] = controls_.placed.size();
         controls_.placed.push_back(placed);
@@ -125,6 +127,7 @@ void BuildDescriptionPage(PageBuilder& b) {
     const int page = qm::kPagePDescriere;
     WizardControls& c = b.controls();
     c.description.Create(b.window(), id::htmlLite1, b.fonts().faceName, b.fonts().pointSize);
+    c.description.SetDpi(b.scale().dpi());
     b.Place(page, c.description.hwnd(), b.scale()({10, 10, 672, 300}), kAnchorAll, Widget::htmlLite1);
     HWND automatic = b.Button(
         page, id::rbAuto, L"&Automatic uninstallation (every spyware trace will be removed without asking you)",
@@ -192,6 +195,26 @@ void BuildNothingFoundPage(PageBuilder& b) {
            {left, 40, kClientWidth - left - 20, 90}, kAnchorTopWide, b.fonts().heading.get());
 }
 
+// The pictures of Exit, About and Next, at the screen's size. The buttons
+// take the new pictures before the old ones go.
+void SetButtonPictures(HWND window, const Scaler& scale, WizardControls& c) {
+    const int iconSize = scale(kButtonIcon);
+    Icon exitIcon = MakeIcon(Glyph::Exit, iconSize), aboutIcon = MakeIcon(Glyph::About, iconSize);
+    SendMessageW(GetDlgItem(window, id::btnExit), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(exitIcon.get()));
+    SendMessageW(GetDlgItem(window, id::TeButton2), BM_SETIMAGE, IMAGE_ICON,
+                 reinterpret_cast<LPARAM>(aboutIcon.get()));
+    // The arrow at the right of "Next"; only common controls 6 draw it.
+    ImageList nextImage = MakeSingleImage(Glyph::NextArrow, scale(kSmallIcon));
+    BUTTON_IMAGELIST arrow{};
+    arrow.himl = nextImage.get();
+    arrow.margin = {scale(2), 0, scale(6), 0};
+    arrow.uAlign = BUTTON_IMAGELIST_ALIGN_RIGHT;
+    SendMessageW(GetDlgItem(window, id::bNext), BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&arrow));
+    c.exitIcon = std::move(exitIcon);
+    c.aboutIcon = std::move(aboutIcon);
+    c.nextImage = std::move(nextImage);
+}
+
 void BuildButtonBar(PageBuilder& b) {
     WizardControls& c = b.controls();
     // Drawn by the window: an etched line as thick as the screen's DPI asks.
@@ -208,19 +231,7 @@ void BuildButtonBar(PageBuilder& b) {
                           kAnchorBottomLeft, Widget::TeButton2);
     EnableWindow(back, FALSE);
     EnableWindow(next, FALSE);  // until the script's description has been read
-
-    const int iconSize = b.scale()(kButtonIcon);
-    c.exitIcon = MakeIcon(Glyph::Exit, iconSize);
-    c.aboutIcon = MakeIcon(Glyph::About, iconSize);
-    SendMessageW(exit, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(c.exitIcon.get()));
-    SendMessageW(about, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(c.aboutIcon.get()));
-    // The arrow at the right of "Next"; only common controls 6 draw it.
-    c.nextImage = MakeSingleImage(Glyph::NextArrow, b.scale()(kSmallIcon));
-    BUTTON_IMAGELIST arrow{};
-    arrow.himl = c.nextImage.get();
-    arrow.margin = {b.scale()(2), 0, b.scale()(6), 0};
-    arrow.uAlign = BUTTON_IMAGELIST_ALIGN_RIGHT;
-    SendMessageW(next, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&arrow));
+    SetButtonPictures(b.window(), b.scale(), c);
 
     c.tooltip =
         CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
@@ -235,6 +246,7 @@ void BuildButtonBar(PageBuilder& b) {
 
 void BuildWizardPages(HWND window, const PageResources& resources, WizardControls& controls) {
     PageBuilder b(window, resources, controls);
+    controls.madeDpi = resources.scale.dpi();
     controls.checkImages = MakeCheckImages(b.scale()(kSmallIcon));
     BuildWelcomePage(b);
     BuildDescriptionPage(b);
@@ -250,6 +262,20 @@ void BuildWizardPages(HWND window, const PageResources& resources, WizardControl
     BuildReportPage(b);
     BuildNothingFoundPage(b);
     BuildButtonBar(b);
+}
+
+void RescaleWizardPages(HWND window, const PageResources& resources, WizardControls& controls) {
+    const int dpi = resources.scale.dpi();
+    auto rescale = [&](LONG pixels) { return static_cast<LONG>(MulDiv(pixels, dpi, controls.madeDpi)); };
+    for (PlacedControl& control : controls.placed)
+        control.base = {rescale(control.made.left), rescale(control.made.top), rescale(control.made.right),
+                        rescale(control.made.bottom)};
+    ImageList checkImages = MakeCheckImages(resources.scale(kSmallIcon));
+    controls.tabs.SetDpi(dpi, resources.itemImages, checkImages.get());
+    controls.report.SetDpi(dpi, resources.itemImages, nullptr);
+    controls.checkImages = std::move(checkImages);
+    SetButtonPictures(window, resources.scale, controls);
+    controls.description.SetDpi(dpi);
 }
 
 }  // namespace qmui

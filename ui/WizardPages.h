@@ -22,13 +22,15 @@ inline constexpr int kBarPage = -1;  // the button bar, shown with every page
 struct PlacedControl {
     HWND hwnd = nullptr;
     int page = kBarPage;
-    RECT base{};  // pixels, for the design client size
+    RECT base{};  // pixels, for the design client size at the window's DPI
+    RECT made{};  // `base` when the control was made, at WizardControls::madeDpi
     unsigned anchors = kAnchorTopLeft;
     bool visible = true;  // the control's own Visible property
 };
 
 struct WizardControls {
     std::vector<PlacedControl> placed;  // in tab order
+    int madeDpi = 96;                   // the DPI the controls were made for
     std::map<qm::Widget, size_t> byWidget;
     TabbedLists tabs;             // PgAllOperation and its five lists
     ListViewItemList report;      // AdvRaport
@@ -47,5 +49,9 @@ struct PageResources {
 
 // Makes every control of the window, hidden, in tab order.
 void BuildWizardPages(HWND window, const PageResources& resources, WizardControls& controls);
+// The window moved to a screen of another DPI (resources.scale): new places
+// (Relayout applies them), pictures and check boxes of that screen's size,
+// and the lists' columns fitted again. The fonts are the window's business.
+void RescaleWizardPages(HWND window, const PageResources& resources, WizardControls& controls);
 
 }  // namespace qmui

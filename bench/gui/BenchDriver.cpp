@@ -45,12 +45,22 @@ void Plant(int groups, int perGroup) {
     }
 }
 
+// The command line's output file: beside this driver, in the run's work
+// folder, never in the folder the run was started from.
+std::wstring OutputFile() {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path = self;
+    return path.substr(0, path.find_last_of(L'\\') + 1) + L"cli-output.txt";
+}
+
 // Seconds from the start of quellmar-cli.exe to its end; its output goes to
 // a file, as a user would keep it.
 double RunCli(const std::wstring& cli, const std::wstring& arguments) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    const HANDLE nul = CreateFileW(L"cli-output.txt", GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0,
+    const HANDLE nul = CreateFileW(OutputFile().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0,
                                    nullptr);
+    if (nul == INVALID_HANDLE_VALUE) gui::Fail("cannot write the command line's output file");
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;

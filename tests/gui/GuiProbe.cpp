@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -284,13 +285,52 @@ bool Probe::RowChecked(HWND list, int row) const {
     return static_cast<UINT>(state) == INDEXTOSTATEIMAGEMASK(2);
 }
 
-void Probe::SetRowChecked(HWND list, int row, bool checked) {
-    RemoteBuffer remote(process_.hProcess, sizeof(LVITEMW));
-    LVITEMW item{};
-    item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
-    remote.Write(0, &item, sizeof item);
-    Send(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.at(0)));
+RECT Probe::RowRect(HWND list, int row, int part) const {
+    RemoteBuffer remote(process_.hProcess, sizeof(RECT));
+    RECT rect{part, 0, 0, 0};
+    remote.Write(0, &rect, sizeof rect);
+    if (!Send(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.at(0))))
+        Fail("row " + std::to_string(row) + " is not in the list");
+    remote.Read(0, &rect, sizeof rect);
+    return rect;
+}
+
+void Probe::ClickRow(HWND list, int row, bool onCheckBox, bool twice) {
+    const RECT part = RowRect(list, row, onCheckBox ? LVIR_ICON : LVIR_LABEL);
+    // The check box stands before the picture, as wide as it; the caption
+    // is clicked a little into its text.
+    const int x = onCheckBox ? part.left - (part.right - part.left) / 2 : part.left + 8;
+    const LPARAM where = MAKELPARAM(x, (part.top + part.bottom) / 2);
+    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, where);
+    PostMessageW(list, WM_LBUTTONUP, 0, where);
+    if (twice) {
+        PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, where);
+        PostMessageW(list, WM_LBUTTONUP, 0, where);
+    }
+    Settle();
+}
+
+RECT Probe::MoveToScreenOfDpi(int dpi) {
+    RECT frame{0, 0, MulDiv(692, dpi, 96), MulDiv(473, dpi, 96)};
+    const auto style = static_cast<DWORD>(GetWindowLongW(main_, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongW(main_, GWL_EXSTYLE));
+    // The frame as Windows measures it at that DPI, where it can.
+    using AdjustForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    const auto adjust = reinterpret_cast<AdjustForDpi>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    if (adjust == nullptr || !adjust(&frame, style, FALSE, exStyle, static_cast<UINT>(dpi)))
+        AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    // Around the window's centre, as Windows keeps it where the user put it.
+    RECT now{};
+    GetWindowRect(main_, &now);
+    const LONG width = frame.right - frame.left, height = frame.bottom - frame.top;
+    const LONG left = (now.left + now.right - width) / 2, top = std::max(0L, (now.top + now.bottom - height) / 2);
+    const RECT suggested{left, top, left + width, top + height};
+    RemoteBuffer remote(process_.hProcess, sizeof(RECT));
+    remote.Write(0, &suggested, sizeof suggested);
+    Send(main_, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote.at(0)));
+    Settle();
+    return suggested;
 }
 
 std::vector<std::wstring> Probe::TabCaptions() const {

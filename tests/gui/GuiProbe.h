@@ -80,7 +80,9 @@ public:
     // One column of every row, read through one buffer.
     std::vector<std::wstring> Column(HWND list, int column) const;
     bool RowChecked(HWND list, int row) const;
-    void SetRowChecked(HWND list, int row, bool checked);
+    // Clicks a row with the mouse: on its check box, or on its caption
+    // (which selects it and gives the list the focus). `twice` double-clicks.
+    void ClickRow(HWND list, int row, bool onCheckBox, bool twice = false);
 
     std::vector<std::wstring> TabCaptions() const;
     int SelectedTab() const;
@@ -93,6 +95,13 @@ public:
     void Type(WORD key, std::initializer_list<WORD> modifiers = {}, bool wait = true);
     // The control that has the keyboard focus in Quellmar, or nullptr.
     HWND Focus() const;
+
+    // Tells the wizard window that it is now on a screen of `dpi`, as Windows
+    // does when it moves to another screen (WM_DPICHANGED), suggesting the
+    // rectangle of its design client size at that DPI. Returns that rectangle.
+    RECT MoveToScreenOfDpi(int dpi);
+    // A list row's rectangle (LVIR_BOUNDS, LVIR_ICON, LVIR_LABEL).
+    RECT RowRect(HWND list, int row, int part) const;
 
     int ProgressPosition(int id) const;
     void Suspend();

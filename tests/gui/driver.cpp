@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cwctype>
 #include <string>
 #include <vector>
@@ -299,6 +300,37 @@ RECT WindowRect(HWND window) {
     return r;
 }
 
+// The check boxes answer to the mouse and to Space, as check boxes do; a
+// click on a row's caption selects the row and leaves its check alone.
+// Starts and ends with both rows of `list` checked.
+void CheckBoxesByHand(Probe& probe, HWND list) {
+    enum class Act { ClickBox, DoubleClickBox, ClickCaption, Space };
+    struct Case {
+        Act act;
+        int row;
+        bool row0, row1;  // the checks after the act
+        const char* what;
+    };
+    const Case cases[] = {
+        {Act::ClickBox, 0, false, true, "a click on row 0's check box unchecks it, and only it"},
+        {Act::ClickBox, 0, true, true, "a second click checks it again"},
+        {Act::DoubleClickBox, 1, true, true, "a double click on row 1's check box toggles it twice"},
+        {Act::ClickCaption, 1, true, true, "a click on row 1's caption leaves both checks alone"},
+        {Act::Space, 1, true, false, "Space unchecks the focused row 1, and only it"},
+        {Act::Space, 1, true, true, "Space again checks it again"},
+    };
+    for (const Case& c : cases) {
+        switch (c.act) {
+            case Act::ClickBox: probe.ClickRow(list, c.row, true); break;
+            case Act::DoubleClickBox: probe.ClickRow(list, c.row, true, true); break;
+            case Act::ClickCaption: probe.ClickRow(list, c.row, false); break;
+            case Act::Space: probe.Type(VK_SPACE); break;
+        }
+        Check(probe.RowChecked(list, 0) == c.row0 && probe.RowChecked(list, 1) == c.row1, c.what);
+    }
+    Check(probe.Focus() == list, "the list has the focus after the clicks");
+}
+
 // Once a script is loaded the pages follow the window's size: the lists
 // grow, the buttons keep to the bottom right corner.
 void Resizing(Probe& probe) {
@@ -319,6 +351,42 @@ void Resizing(Probe& probe) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     probe.Settle();
     Check(WindowRect(probe.Control(id::bNext)).left == next.left, "and all go back when it shrinks");
+}
+
+// On a screen of another DPI the window takes the rectangle Windows
+// suggests and that DPI's layout, pictures and fonts; back on the first
+// screen, its first ones. (Wine draws the title bar at one DPI only, so the
+// client area's height is not checked: Windows' suggestion counts the title
+// bar of the new DPI.)
+void ScreenOfAnotherDpi(Probe& probe, HWND list) {
+    const int first = ScreenDpi();
+    const RECT firstRow = probe.RowRect(list, 0, LVIR_BOUNDS);
+    const int firstHeight = firstRow.bottom - firstRow.top;
+    struct Case {
+        int dpi;
+        const char* screen;
+    };
+    const Case cases[] = {{first * 5 / 4, "on a screen of 125% the DPI"}, {first, "back on the first screen"}};
+    for (const Case& c : cases) {
+        const RECT suggested = probe.MoveToScreenOfDpi(c.dpi);
+        const std::string on = std::string(c.screen) + " (" + std::to_string(c.dpi) + " DPI)";
+        const RECT frame = WindowRect(probe.main());
+        Check(EqualRect(&frame, &suggested) != FALSE, on + " the window takes the rectangle Windows suggests");
+        CheckEqual<long>(ClientSize(probe.main()).cx, MulDiv(692, c.dpi, 96), on + " the client area is 692 wide");
+        RECT next = WindowRect(probe.Control(id::bNext));
+        MapWindowPoints(nullptr, probe.main(), reinterpret_cast<POINT*>(&next), 2);
+        Check(std::abs(next.right - next.left - MulDiv(95, c.dpi, 96)) <= 1 &&
+                  std::abs(next.bottom - next.top - MulDiv(28, c.dpi, 96)) <= 1 &&
+                  std::abs(ClientSize(probe.main()).cx - next.right - MulDiv(10, c.dpi, 96)) <= 1,
+              on + " Next is 95 x 28 design units, 10 from the right edge");
+        const RECT icon = probe.RowRect(list, 0, LVIR_ICON);
+        CheckEqual<long>(icon.right - icon.left, MulDiv(16, c.dpi, 96), on + " the rows' pictures are 16 design units");
+        const RECT row = probe.RowRect(list, 0, LVIR_BOUNDS);
+        const int height = row.bottom - row.top;
+        Check(std::abs(height - MulDiv(firstHeight, c.dpi, first)) <= 2,
+              on + " the rows are as high as the font and pictures make them: " + std::to_string(height) + " pixels");
+        if (c.dpi != first) probe.Screenshot(probe.main(), "4c-choice-dpi-changed");
+    }
 }
 
 void CustomRemoval(Probe& probe, Pest& pest) {
@@ -346,6 +414,7 @@ void CustomRemoval(Probe& probe, Pest& pest) {
                "the item-number column is hidden");
     probe.Screenshot(probe.main(), "4-choice");
     Resizing(probe);
+    ScreenOfAnotherDpi(probe, registry);
 
     probe.ClickTab(3);
     CheckEqual(probe.SelectedTab(), 3, "a click on \"Running Processes\" opens its tab");
@@ -367,6 +436,7 @@ void CustomRemoval(Probe& probe, Pest& pest) {
     probe.Click(id::bCheckall);
     probe.Settle();
     CheckAllRows(probe, disk, true, "Select all checks every disk row");
+    CheckBoxesByHand(probe, disk);
 
     probe.ClickTab(0);
     int keyRow = -1;
@@ -375,8 +445,7 @@ void CustomRemoval(Probe& probe, Pest& pest) {
         if (key.size() >= 8 && Upper(key.substr(key.size() - 8)) == L"\\GUIPEST") keyRow = row;
     }
     Check(keyRow >= 0, "the pest's key has a row");
-    probe.SetRowChecked(registry, keyRow, false);
-    probe.Settle();
+    probe.ClickRow(registry, keyRow, true);
     Check(!probe.RowChecked(registry, keyRow), "the key's row is unchecked");
 
     probe.Click(id::bNext);
