@@ -33,9 +33,9 @@ PassResult BenchMachine::Scan() {
     return RunPass(script_, true, Lists(), {}, module_);
 }
 
-PassResult BenchMachine::Remove() {
+PassResult BenchMachine::Remove(const PassOptions& options) {
     report.Clear();
-    return RunPass(script_, false, Lists(), {}, module_);
+    return RunPass(script_, false, Lists(), {}, module_, options);
 }
 
 }  // namespace qm::bench

@@ -25,7 +25,7 @@ public:
     void WriteFile(const std::string& path, const std::string& bytes);
 
     PassResult Scan();
-    PassResult Remove();
+    PassResult Remove(const PassOptions& options = {});
 
 private:
     std::unique_ptr<sim::SimPlatform> machine_;

@@ -7,6 +7,7 @@
 
 #include "bench/BenchMachine.h"
 #include "engine/Quarn_link.h"
+#include "engine/Restore.h"
 
 namespace qm::bench {
 
@@ -133,6 +134,57 @@ void BM_MixedRemovalPass(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * items);
 }
 BENCHMARK(BM_MixedRemovalPass)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The same removal keeping a backup of every change: tools/bench.sh sets it
+// beside BM_MixedRemovalPass/20000 (target: at most twice).
+void BM_MixedRemovalPassWithBackup(benchmark::State& state) {
+    const int items = static_cast<int>(state.range(0));
+    BenchMachine bench;
+    bench.WriteScript(MixedScript(items));
+    PassOptions options;
+    options.keepBackup = true;
+    for (auto _ : state) {
+        state.PauseTiming();
+        MakeMixedItems(bench, items);
+        bench.Scan();
+        state.ResumeTiming();
+        const PassResult result = bench.Remove(options);
+        state.PauseTiming();
+        if (result.backupChanges != items) state.SkipWithError("the backup did not keep every change");
+        std::string error;
+        if (const auto backup = FindBackup("latest")) DeleteBackup(*backup, error);
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * items);
+}
+BENCHMARK(BM_MixedRemovalPassWithBackup)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Restoring such a backup: linear in its changes (20,000 over 10,000: about 2).
+void BM_RestoreMixed(benchmark::State& state) {
+    const int items = static_cast<int>(state.range(0));
+    BenchMachine bench;
+    bench.WriteScript(MixedScript(items));
+    PassOptions options;
+    options.keepBackup = true;
+    for (auto _ : state) {
+        state.PauseTiming();
+        MakeMixedItems(bench, items);
+        bench.Scan();
+        bench.Remove(options);
+        const auto backup = FindBackup("latest");
+        if (!backup) state.SkipWithError("no backup was kept");
+        state.ResumeTiming();
+        const RestoreOutcome outcome = RestoreBackup(*backup, nullptr);
+        state.PauseTiming();
+        if (outcome.restored != items) state.SkipWithError("the restore did not undo every change");
+        std::string error;
+        DeleteBackup(*backup, error);
+        if (const auto own = FindBackup("latest")) DeleteBackup(*own, error);
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * items);
+}
+BENCHMARK(BM_RestoreMixed)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 

@@ -2,7 +2,9 @@
 # Builds and runs the benchmarks, then prints the ratios that matter, each
 # measured side by side in this one run:
 #  - the reader's speed as a share of the floor (read + descramble in one loop);
-#  - each pass's time at 20,000 items over its time at 10,000 (linear: about 2);
+#  - each pass's time at 20,000 items over its time at 10,000 (linear: about 2),
+#    and a restore's;
+#  - a removal keeping a backup over the same removal without (at most 2);
 #  - a pass on a 64-bit machine (both halves) over the same pass on a 32-bit one;
 #  - the simulated machine: a lookup, short path and new folder 800 levels
 #    deep over 400 (linear: about 2), "add folder" of 800 new levels over 400
@@ -43,11 +45,13 @@ print()
 reader = find("BM_ReaderWholeScript")["bytes_per_second"] / 1e6
 floor = find("BM_FloorReadAndDescramble")["bytes_per_second"] / 1e6
 print(f"reader: {reader:.0f} MB/s, floor {floor:.0f} MB/s: {reader / floor:.2f} of the floor (target: at least 0.5)")
-for bench in ("BM_RegistryRemovalPass", "BM_MixedScanPass", "BM_MixedRemovalPass"):
+for bench in ("BM_RegistryRemovalPass", "BM_MixedScanPass", "BM_MixedRemovalPass", "BM_RestoreMixed"):
     small, large = ms(f"{bench}/10000"), ms(f"{bench}/20000")
     rate = find(f"{bench}/20000")["items_per_second"]
     print(f"{bench}: {small:.0f} ms at 10,000 items, {large:.0f} ms at 20,000 ({rate:,.0f} items/s): "
           f"ratio {large / small:.2f} (target 1.8 to 2.2)")
+kept, plain = ms("BM_MixedRemovalPassWithBackup/20000"), ms("BM_MixedRemovalPass/20000")
+print(f"removal of 20,000 items with a backup {kept:.0f} ms, without {plain:.0f} ms: ratio {kept / plain:.2f} (target at most 2)")
 for bench in ("BM_HalvesScanPass", "BM_HalvesRemovalPass"):
     for bits in (32, 64):
         small, large = ms(f"{bench}/{bits}/10000"), ms(f"{bench}/{bits}/20000")
