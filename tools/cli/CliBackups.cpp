@@ -4,6 +4,7 @@
 
 #include "engine/MemoryItemList.h"
 #include "engine/Restore.h"
+#include "shell/UndoPage.h"
 #include "tools/cli/CliRun.h"
 
 namespace qm::cli {
@@ -52,11 +53,7 @@ int RunBackupCommand(const CliOptions& options, std::ostream& out) {
             if (!report.SubItem(row, i).empty()) line += "  " + report.SubItem(row, i);
         out << "  " << line << "\n";
     }
-    out << "\n" << outcome.restored << " restored, " << outcome.kept << " left in the backup, " << outcome.failed
-        << " failed";
-    if (outcome.restoredBefore > 0) out << " (" << outcome.restoredBefore << " restored earlier)";
-    if (outcome.notRestorable > 0) out << "; " << outcome.notRestorable << " stopped programs are not started again";
-    out << "\n";
+    out << "\n" << RestoreSummaryLine(outcome) << "\n";
     if (!outcome.backupFolder.empty()) out << "Backup to undo this restore: " << outcome.backupFolder << "\n";
     return outcome.kept + outcome.failed > 0 ? kCleanedWithErrors : 0;
 }
