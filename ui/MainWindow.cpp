@@ -311,6 +311,13 @@ void MainWindow::Relayout() {
 
 void MainWindow::FocusForward() {
     if (hwnd_ == nullptr || GetActiveWindow() != hwnd_) return;
+    // The undo page has no Next to go on with: the choice of a backup comes first.
+    if (page_ == qm::kPageUndo && IsWindowVisible(controls_.backups.hwnd())) {
+        parkedFocus_ = nullptr;
+        SetFocus(controls_.backups.hwnd());
+        UpdateDefaultLook();
+        return;
+    }
     for (int id : {id::bNext, id::bBack}) {
         const HWND button = GetDlgItem(hwnd_, id);
         if (!IsWindowVisible(button) || !IsWindowEnabled(button)) continue;

@@ -53,6 +53,7 @@ void UndoTheLatestCleanup(Probe& probe, const std::wstring& script, bool (*clean
     Check(std::is_sorted(dates.begin(), dates.end(), std::greater<>()), "the newest backup comes first");
     Check(Contains(probe.Cell(list, 0, 1), script), "a backup names its cleanup's script");
     CheckEqual(Selected(list), 0, "the newest backup is chosen");
+    Check(probe.Focus() == list, "the focus is on the list, to choose a backup");
     Check(probe.Enabled(id::bRestoreBackup) && probe.Enabled(id::bDeleteBackup) && probe.Enabled(id::bBack) &&
               !probe.Enabled(id::bNext),
           "Restore, Delete and Back are enabled, Next is not");
