@@ -150,7 +150,11 @@ void BM_MixedRemovalPassWithBackup(benchmark::State& state) {
         state.ResumeTiming();
         const PassResult result = bench.Remove(options);
         state.PauseTiming();
-        if (result.backupChanges != items) state.SkipWithError("the backup did not keep every change");
+        // New keys and folders bring their new parents: at least one change an item.
+        if (result.backupChanges < items) {
+            state.SkipWithError("the backup did not keep every change");
+            break;
+        }
         std::string error;
         if (const auto backup = FindBackup("latest")) DeleteBackup(*backup, error);
         state.ResumeTiming();
@@ -172,11 +176,17 @@ void BM_RestoreMixed(benchmark::State& state) {
         bench.Scan();
         bench.Remove(options);
         const auto backup = FindBackup("latest");
-        if (!backup) state.SkipWithError("no backup was kept");
+        if (!backup) {
+            state.SkipWithError("no backup was kept");
+            break;
+        }
         state.ResumeTiming();
         const RestoreOutcome outcome = RestoreBackup(*backup, nullptr);
         state.PauseTiming();
-        if (outcome.restored != items) state.SkipWithError("the restore did not undo every change");
+        if (outcome.restored < items || outcome.kept + outcome.failed > 0) {
+            state.SkipWithError("the restore did not undo every change");
+            break;
+        }
         std::string error;
         DeleteBackup(*backup, error);
         if (const auto own = FindBackup("latest")) DeleteBackup(*own, error);

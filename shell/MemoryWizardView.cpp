@@ -20,7 +20,8 @@ bool IsList(Widget widget) {
         case Widget::AdvListIni:
         case Widget::AdvServers:
         case Widget::AdvRuning:
-        case Widget::AdvRaport: return true;
+        case Widget::AdvRaport:
+        case Widget::AdvBackups: return true;
         default: return false;
     }
 }
@@ -61,6 +62,13 @@ void MemoryWizardView::SetChecked(Widget widget, bool checked) {
 ItemList& MemoryWizardView::List(Widget list) {
     if (!IsList(list)) throw std::invalid_argument("not a list widget");
     return lists_[list];
+}
+
+int MemoryWizardView::SelectedRow(Widget list) const {
+    // A selection past the last row (the list shrank) is none, as in a list view.
+    const int row = Lookup(selected_, list, -1);
+    const auto it = lists_.find(list);
+    return it != lists_.end() && row < it->second.RowCount() ? row : -1;
 }
 
 int MemoryWizardView::ActiveTabTag() const {

@@ -27,6 +27,8 @@ public:
     std::string Caption(Widget widget) const override;
     bool Checked(Widget widget) const override;
     ItemList& List(Widget list) override;
+    int SelectedRow(Widget list) const override;
+    void SelectRow(Widget list, int row) override { selected_[list] = row; }
     void SetTabVisible(Widget tab, bool visible) override { tabVisible_[tab] = visible; }
     void ActivateTab(Widget tab) override { activeTab_ = tab; }
     int ActiveTabTag() const override;
@@ -75,7 +77,7 @@ private:
     std::vector<int> pagesShown_;
     std::map<Widget, bool> enabled_, visible_, checked_, tabVisible_, animating_;
     std::map<Widget, std::string> captions_;
-    std::map<Widget, int> progress_, progressMax_;
+    std::map<Widget, int> progress_, progressMax_, selected_;
     std::map<Widget, MemoryItemList> lists_;
     Widget activeTab_ = Widget::TeTabReg;
     std::string description_;

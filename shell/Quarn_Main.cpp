@@ -121,7 +121,7 @@ void TFQuarnUninstall::PreviewRead() {
 }
 
 void TFQuarnUninstall::bNextClick() {
-    if (passRunning_) return;  // one pass at a time; the page stays
+    if (Busy()) return;  // one pass at a time; the page stays
     switch (view_.PageIndex()) {
         case kPagePreclama:
             view_.SetEnabled(Widget::bBack, true);
@@ -188,7 +188,7 @@ void TFQuarnUninstall::ShowChoice() {
 }
 
 void TFQuarnUninstall::bBackClick() {
-    if (passRunning_) return;
+    if (Busy() || undo_.Back()) return;
     if (view_.PageIndex() == kPagePDescriere) {
         view_.SetEnabled(Widget::bBack, false);
         view_.SetEnabled(Widget::bNext, true);
@@ -201,7 +201,7 @@ void TFQuarnUninstall::bBackClick() {
 }
 
 void TFQuarnUninstall::bRetryClick() {
-    if (passRunning_) return;
+    if (Busy()) return;
     view_.ShowPage(kPagePDescriere);
     bNextClick();
 }
@@ -235,7 +235,19 @@ void TFQuarnUninstall::PgAllOperationChange() {
 
 void TFQuarnUninstall::TeButton1Click() {
     // A modal box would hold the pass until it closed.
-    if (!passRunning_) view_.ShowAbout();
+    if (!Busy()) view_.ShowAbout();
+}
+
+void TFQuarnUninstall::bUndoClick() {
+    if (!Busy()) undo_.Enter();
+}
+
+void TFQuarnUninstall::bRestoreBackupClick() {
+    if (!Busy()) undo_.RestoreClick();
+}
+
+void TFQuarnUninstall::bDeleteBackupClick() {
+    if (!Busy()) undo_.DeleteClick();
 }
 
 std::string TFQuarnUninstall::StopQuestion(bool scanMode) {
@@ -245,6 +257,7 @@ std::string TFQuarnUninstall::StopQuestion(bool scanMode) {
 }
 
 bool TFQuarnUninstall::CloseQuery() {
+    if (undo_.Running()) return view_.Confirm(UndoPage::CloseQuestion());
     if (!passRunning_) return true;
     if (!stopRequested_ && view_.Confirm(StopQuestion(scanMode_))) stopRequested_ = true;
     return false;
@@ -327,7 +340,7 @@ private:
 
 void TFQuarnUninstall::Scan(bool scanMode) {
     // A second pass must not start while one runs (only one reader at a time).
-    if (passRunning_) return;
+    if (Busy()) return;
     scanMode_ = scanMode;
     stopRequested_ = false;
     lastPassStopped_ = false;

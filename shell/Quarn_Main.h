@@ -1,7 +1,8 @@
 // The wizard window's logic, TFQuarnUninstall: the choice of the removal
 // script at start-up, the page flow, the two passes with their progress and
 // status, Select all and Select none, Retry, the start-page reset and the
-// removal of the extracted module when the window closes.
+// removal of the extracted module when the window closes; from the welcome
+// page, the undo page (shell/UndoPage.h).
 //
 // One pass at a time: while a pass runs, Back, Next, Retry and About do
 // nothing (their buttons are disabled), and Exit asks whether to stop the
@@ -18,6 +19,7 @@
 
 #include "shell/RefreshPacer.h"
 #include "shell/SavedReport.h"
+#include "shell/UndoPage.h"
 #include "shell/WizardView.h"
 
 namespace qm {
@@ -45,14 +47,21 @@ public:
     void bUncheckallClick();
     void PgAllOperationChange();
     void TeButton1Click();  // the About button
+    void bUndoClick();            // "Undo an earlier cleanup", on the welcome page
+    void bRestoreBackupClick();   // on the undo page
+    void bDeleteBackupClick();    // on the undo page
     // Exit, the window's close box and Esc: true when the window may close.
     // During a pass it asks instead whether to stop the pass, and a yes
-    // stops it after the current record.
+    // stops it after the current record; during a restore, whether to close
+    // once it is done (a yes: true, and the window waits for the restore).
     bool CloseQuery();
     // Removes the module file that the latest pass extracted.
     void FormClose();
 
     bool PassRunning() const { return passRunning_; }
+    // A pass or a restore runs: nothing else may start.
+    bool Busy() const { return passRunning_ || undo_.Running(); }
+    const UndoPage& Undo() const { return undo_; }
     // The latest pass was stopped by the user.
     bool LastPassStopped() const { return lastPassStopped_; }
     // The folder of the latest removal's backup; empty when it kept none.
@@ -105,6 +114,7 @@ private:
     std::string operation_, path_;
     int position_ = 0, maximum_ = 100;
     bool statusChanged_ = false, progressChanged_ = false;
+    UndoPage undo_{view_, clock_};
 };
 
 // The status procedure given to the engine: the operation and its path for

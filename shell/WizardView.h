@@ -48,6 +48,14 @@ enum class Widget {
     lbSummary,  // the report's summary line, above AdvRaport
     cbKeepBackup,    // "Keep a backup to undo this cleanup", checked as the window opens
     lbBackupFolder,  // on the report page: where the backup of the removal is
+    // Undoing an earlier cleanup (shell/UndoPage.h)
+    bUndo,                 // on the welcome page: opens the undo page
+    AdvBackups,            // the backups, the newest first
+    lbNoBackup,            // "There is no backup.", in the list's place
+    lbUndoStatus,          // what the undo page has to say (a deletion's outcome)
+    bRestoreBackup,        // restores the chosen backup
+    bDeleteBackup,         // deletes the chosen backup
+    TeProgressBarRestore,  // the running restore's progress
 };
 
 // The pages of the notebook nbWizard, in index order.
@@ -59,6 +67,7 @@ enum WizardPage : int {
     kPagePDezinstalare = 4,  // removal pass
     kPagePRaport = 5,        // report
     kPagePspecial = 6,       // nothing found
+    kPageUndo = 7,           // the backups, to restore or delete
 };
 
 class WizardView {
@@ -79,8 +88,12 @@ public:
     // Check boxes and radio buttons.
     virtual bool Checked(Widget widget) const = 0;
 
-    // The five item lists and the report list.
+    // The five item lists, the report list and the backups.
     virtual ItemList& List(Widget list) = 0;
+    // The row the user chose in a list (its selection), -1 for none; and
+    // choosing one (-1: none).
+    virtual int SelectedRow(Widget list) const = 0;
+    virtual void SelectRow(Widget list, int row) = 0;
 
     // Tabs of PgAllOperation; each tab has its tag (1 to 5).
     virtual void SetTabVisible(Widget tab, bool visible) = 0;

@@ -19,11 +19,14 @@ inline constexpr int welcomeText = 1102;
 inline constexpr int supportText = 1103;
 inline constexpr int noteHeading = 1104;
 inline constexpr int noteText = 1105;
+inline constexpr int bUndo = 1106;  // "Undo an earlier cleanup"
+inline constexpr int undoIntro = 1107;
 // Page 1, description
 inline constexpr int htmlLite1 = 1110;
 inline constexpr int rbAuto = 1111;
 inline constexpr int rbCustom = 1112;
 inline constexpr int CBaboutblank = 1113;
+inline constexpr int cbKeepBackup = 1114;
 // Page 2, detection
 inline constexpr int detectionHeading = 1120;
 inline constexpr int AdvInfiniteProgress1 = 1121;
@@ -52,14 +55,23 @@ inline constexpr int reportHeading = 1150;
 inline constexpr int AdvRaport = 1151;
 inline constexpr int bRetry = 1152;
 inline constexpr int lbSummary = 1153;
+inline constexpr int lbBackupFolder = 1154;
 // Page 6, nothing found
 inline constexpr int nothingPicture = 1160;
 inline constexpr int nothingText = 1161;
+// Page 7, undo
+inline constexpr int undoHeading = 1170;
+inline constexpr int lbUndoStatus = 1171;
+inline constexpr int AdvBackups = 1172;
+inline constexpr int lbNoBackup = 1173;
+inline constexpr int TeProgressBarRestore = 1174;
+inline constexpr int bRestoreBackup = 1175;
+inline constexpr int bDeleteBackup = 1176;
 
 // One control that is shown on each page and on no other, by page index: how
 // a test tells which page is showing.
-inline constexpr int pageMarker[7] = {welcomeHeading,   htmlLite1,     detectionHeading, PgAllOperation,
-                                      uninstallHeading, reportHeading, nothingText};
+inline constexpr int pageMarker[8] = {welcomeHeading,   htmlLite1,     detectionHeading, PgAllOperation,
+                                      uninstallHeading, reportHeading, nothingText,      undoHeading};
 
 // The About box; its OK button is IDOK (1).
 inline constexpr int aboutOk = 1;

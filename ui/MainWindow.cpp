@@ -23,7 +23,8 @@ constexpr UINT kFocusForward = WM_APP + 1;
 // Posted by a button's focus change: the default-button look follows.
 constexpr UINT kFocusMoved = WM_APP + 2;
 constexpr int kPushButtons[] = {id::bBack,  id::bNext,     id::btnExit,    id::TeButton2,
-                                id::bRetry, id::bCheckall, id::bUncheckall};
+                                id::bRetry, id::bCheckall, id::bUncheckall,
+                                id::bUndo,  id::bRestoreBackup, id::bDeleteBackup};
 
 void RegisterWindowClass(HINSTANCE instance) {
     WNDCLASSEXW wc{};
@@ -193,6 +194,9 @@ void MainWindow::OnCommand(int id, int code) {
         case id::bCheckall: Run(&qm::TFQuarnUninstall::bCheckallClick); break;
         case id::bUncheckall: Run(&qm::TFQuarnUninstall::bUncheckallClick); break;
         case id::TeButton2: Run(&qm::TFQuarnUninstall::TeButton1Click); break;
+        case id::bUndo: Run(&qm::TFQuarnUninstall::bUndoClick); break;
+        case id::bRestoreBackup: Run(&qm::TFQuarnUninstall::bRestoreBackupClick); break;
+        case id::bDeleteBackup: Run(&qm::TFQuarnUninstall::bDeleteBackupClick); break;
         default: break;
     }
 }
@@ -205,6 +209,7 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
     }
     LRESULT result = 0;
     if (controls_.tabs.OnNotify(header, result) || controls_.report.OnNotify(header, result)) return result;
+    if (controls_.backups.OnNotify(header, result)) return result;
     return 0;
 }
 
@@ -319,6 +324,7 @@ void MainWindow::Relayout() {
     }
     if (positions != nullptr) EndDeferWindowPos(positions);
     controls_.report.Refit();
+    controls_.backups.Refit();
 }
 
 void MainWindow::OnDpiChanged(int dpi, const RECT* suggested) {
@@ -341,6 +347,13 @@ void MainWindow::OnDpiChanged(int dpi, const RECT* suggested) {
 
 void MainWindow::FocusForward() {
     if (hwnd_ == nullptr || GetActiveWindow() != hwnd_) return;
+    // The undo page has no Next to go on with: the choice of a backup comes first.
+    if (page_ == qm::kPageUndo && IsWindowVisible(controls_.backups.hwnd())) {
+        parkedFocus_ = nullptr;
+        SetFocus(controls_.backups.hwnd());
+        UpdateDefaultLook();
+        return;
+    }
     for (int id : {id::bNext, id::bBack}) {
         const HWND button = GetDlgItem(hwnd_, id);
         if (!IsWindowVisible(button) || !IsWindowEnabled(button)) continue;

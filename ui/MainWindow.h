@@ -46,6 +46,8 @@ public:
     std::string Caption(qm::Widget widget) const override;
     bool Checked(qm::Widget widget) const override;
     qm::ItemList& List(qm::Widget list) override;
+    int SelectedRow(qm::Widget list) const override;  // ui/BackupControls.cpp
+    void SelectRow(qm::Widget list, int row) override;
     void SetTabVisible(qm::Widget tab, bool visible) override;
     void ActivateTab(qm::Widget tab) override;
     int ActiveTabTag() const override;
@@ -77,6 +79,8 @@ private:
     void RequestClose();
 
     const PlacedControl* Find(qm::Widget widget) const;
+    // The list view of a list widget whose rows can be chosen, or nullptr.
+    HWND ListControl(qm::Widget list) const;
     PlacedControl* Find(qm::Widget widget);
     void ApplyVisibility(const PlacedControl& control) const;
     void Relayout();

@@ -94,13 +94,16 @@ std::string MainWindow::Caption(Widget widget) const {
 }
 
 bool MainWindow::Checked(Widget widget) const {
-    if (widget != Widget::rbAuto && widget != Widget::rbCustom && widget != Widget::CBaboutblank) return false;
+    if (widget != Widget::rbAuto && widget != Widget::rbCustom && widget != Widget::CBaboutblank &&
+        widget != Widget::cbKeepBackup)
+        return false;
     const PlacedControl* control = Find(widget);
     return control != nullptr && SendMessageW(control->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 qm::ItemList& MainWindow::List(Widget list) {
     if (list == Widget::AdvRaport) return controls_.report;
+    if (list == Widget::AdvBackups) return controls_.backups;
     if (ListViewItemList* found = controls_.tabs.List(list)) return *found;
     throw std::invalid_argument("not a list widget");
 }
@@ -135,6 +138,7 @@ void MainWindow::ProcessMessages() { PumpWaitingMessages(); }
 void MainWindow::UpdateLists() {
     controls_.tabs.FlushLists();
     controls_.report.Flush();
+    controls_.backups.Flush();
 }
 
 bool MainWindow::Confirm(const std::string& question) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "ui/BackupControls.h"
 #include "ui/ControlIds.h"
 #include "ui/ListColumns.h"
 #include "ui/Pictures.h"
@@ -128,17 +129,17 @@ void BuildDescriptionPage(PageBuilder& b) {
     WizardControls& c = b.controls();
     c.description.Create(b.window(), id::htmlLite1, b.fonts().faceName, b.fonts().pointSize);
     c.description.SetDpi(b.scale().dpi());
-    b.Place(page, c.description.hwnd(), b.scale()({10, 10, 672, 300}), kAnchorAll, Widget::htmlLite1);
+    b.Place(page, c.description.hwnd(), b.scale()({10, 10, 672, 276}), kAnchorAll, Widget::htmlLite1);
     HWND automatic = b.Button(
         page, id::rbAuto, L"&Automatic uninstallation (every spyware trace will be removed without asking you)",
-        BS_AUTORADIOBUTTON | BS_MULTILINE | BS_NOTIFY | kTabStop, {14, 316, 664, 30}, kAnchorBottomWide, Widget::rbAuto);
+        BS_AUTORADIOBUTTON | BS_MULTILINE | BS_NOTIFY | kTabStop, {14, 290, 664, 30}, kAnchorBottomWide, Widget::rbAuto);
     SendMessageW(automatic, BM_SETCHECK, BST_CHECKED, 0);
     b.Button(page, id::rbCustom,
              L"&Custom uninstallation (you will be prompted to select which of the detected spyware items should be "
              L"removed)",
-             BS_AUTORADIOBUTTON | BS_MULTILINE | BS_NOTIFY, {14, 348, 664, 30}, kAnchorBottomWide, Widget::rbCustom);
+             BS_AUTORADIOBUTTON | BS_MULTILINE | BS_NOTIFY, {14, 322, 664, 30}, kAnchorBottomWide, Widget::rbCustom);
     b.Button(page, id::CBaboutblank, L"&Restore Internet Explorer's default starting location about:blank.",
-             BS_AUTOCHECKBOX | BS_MULTILINE | BS_NOTIFY | kTabStop, {14, 388, 664, 24}, kAnchorBottomWide, Widget::CBaboutblank);
+             BS_AUTOCHECKBOX | BS_MULTILINE | BS_NOTIFY | kTabStop, {14, 360, 664, 24}, kAnchorBottomWide, Widget::CBaboutblank);
 }
 
 // The detection and the removal pages look alike.
@@ -261,6 +262,8 @@ void BuildWizardPages(HWND window, const PageResources& resources, WizardControl
             Widget::TeProgressBarUninstall, Widget::LUninstalloperation, Widget::advLStatusUninstal});
     BuildReportPage(b);
     BuildNothingFoundPage(b);
+    // Before the button bar: the tab order goes from a page's controls to the bar.
+    BuildBackupControls(window, resources, controls);
     BuildButtonBar(b);
 }
 
@@ -273,6 +276,7 @@ void RescaleWizardPages(HWND window, const PageResources& resources, WizardContr
     ImageList checkImages = MakeCheckImages(resources.scale(kSmallIcon));
     controls.tabs.SetDpi(dpi, resources.itemImages, checkImages.get());
     controls.report.SetDpi(dpi, resources.itemImages, nullptr);
+    controls.backups.SetDpi(dpi, resources.itemImages, nullptr);
     controls.checkImages = std::move(checkImages);
     SetButtonPictures(window, resources.scale, controls);
     controls.description.SetDpi(dpi);

@@ -34,6 +34,7 @@ struct WizardControls {
     std::map<qm::Widget, size_t> byWidget;
     TabbedLists tabs;             // PgAllOperation and its five lists
     ListViewItemList report;      // AdvRaport
+    ListViewItemList backups;     // AdvBackups (ui/BackupControls.h)
     DescriptionView description;  // htmlLite1
     HWND tooltip = nullptr;       // the buttons' hints
     Icon exitIcon, aboutIcon;

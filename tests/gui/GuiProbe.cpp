@@ -191,7 +191,7 @@ HWND Probe::FindControl(int id, HWND root) const {
 
 int Probe::Page() const {
     int page = -1;
-    for (int i = 0; i < 7; ++i) {
+    for (int i = 0; i < static_cast<int>(std::size(markers_)); ++i) {
         if (markers_[i] == nullptr || !IsWindow(markers_[i])) markers_[i] = Control(qmui::id::pageMarker[i]);
         if (!IsWindowVisible(markers_[i])) continue;
         if (page != -1) return -1;

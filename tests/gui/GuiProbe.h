@@ -7,8 +7,11 @@
 #include <windows.h>
 
 #include <initializer_list>
+#include <iterator>
 #include <string>
 #include <vector>
+
+#include "ui/ControlIds.h"
 
 namespace gui {
 
@@ -120,7 +123,7 @@ private:
     std::wstring shotFolder_;
     // The pages' marker controls, found once: looking for them on every poll
     // would keep Wine's server busy while Quellmar works.
-    mutable HWND markers_[7] = {};
+    mutable HWND markers_[std::size(qmui::id::pageMarker)] = {};
 };
 
 template <typename T>

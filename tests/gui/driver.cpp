@@ -2,7 +2,8 @@
 // Quellmar.exe. It plants a test pest (a registry key and a Run value, two
 // files in the Windows folder, one of them a running program, an INI value),
 // starts Quellmar on the test script and clicks through an automatic and
-// then a custom removal, a scan that finds nothing and the About box,
+// then a custom removal, a scan that finds nothing, undoing the latest
+// cleanup and the About box,
 // checking pages, lists, the report and the machine, and asking the runner
 // (run-gui-test.sh) for a screenshot of every page.
 //
@@ -22,6 +23,7 @@
 #include "shell/WizardView.h"
 #include "tests/gui/GuiProbe.h"
 #include "tests/gui/PassScenarios.h"
+#include "tests/gui/UndoScenarios.h"
 #include "ui/ControlIds.h"
 
 namespace {
@@ -199,16 +201,18 @@ bool LooksDefault(Probe& probe, int button) {
 // the radio buttons answer to their mnemonics, Next keeps its default look
 // and after Alt+B Enter means Next again.
 void KeyboardOnDescriptionPage(Probe& probe) {
-    const int order[] = {id::btnExit, id::TeButton2, id::htmlLite1, id::rbAuto, id::CBaboutblank, id::bBack, id::bNext};
+    const int order[] = {id::btnExit,      id::TeButton2,    id::htmlLite1, id::rbAuto,
+                         id::CBaboutblank, id::cbKeepBackup, id::bBack,     id::bNext};
     bool inOrder = true;
     bool nextLooksDefault = true;
     for (int expected : order) {
         probe.Type(VK_TAB);
         inOrder = inOrder && probe.Focus() == probe.Control(expected);
-        if (expected == id::htmlLite1 || expected == id::rbAuto || expected == id::CBaboutblank)
+        if (expected == id::htmlLite1 || expected == id::rbAuto || expected == id::CBaboutblank ||
+            expected == id::cbKeepBackup)
             nextLooksDefault = nextLooksDefault && LooksDefault(probe, id::bNext) && !LooksDefault(probe, id::btnExit);
     }
-    Check(inOrder, "Tab follows the reading order: the description, the choice, the box, Back, Next, Exit, About");
+    Check(inOrder, "Tab follows the reading order: the description, the choice, the boxes, Back, Next, Exit, About");
     Check(nextLooksDefault, "Next looks like the default button while the page's controls have the focus");
     probe.Type(VK_TAB, {VK_SHIFT});
     Check(probe.Focus() == probe.Control(id::bBack) && LooksDefault(probe, id::bBack) && !LooksDefault(probe, id::bNext),
@@ -245,6 +249,7 @@ void WelcomeAndDescription(Probe& probe) {
     Check(Contains(probe.Text(id::htmlLite1), L"GuiPest is a test pest"), "Enter goes to page 1, the description");
     Check(probe.Checked(id::rbAuto) && !probe.Checked(id::rbCustom), "automatic removal is chosen at start");
     Check(!probe.Checked(id::CBaboutblank), "the start-page box is unchecked at start");
+    Check(probe.Checked(id::cbKeepBackup), "the backup box is checked at start");
     Check(probe.Enabled(id::bBack) && probe.Enabled(id::bNext), "Back and Next are enabled on page 1");
     probe.Screenshot(probe.main(), "2-description");
     KeyboardOnDescriptionPage(probe);
@@ -284,6 +289,8 @@ void AutomaticRemoval(Probe& probe, const Pest& pest) {
     Check(!probe.Visible(id::bRetry), "Retry stays hidden after a pass without errors");
     Check(probe.Enabled(id::bBack) && !probe.Enabled(id::bNext), "on the report page Back is enabled, Next is not");
     Check(probe.Focus() == probe.Control(id::bBack), "the focus is back on Back, not on Exit");
+    Check(probe.Text(id::lbBackupFolder).rfind(L"Backup to undo this cleanup: ", 0) == 0,
+          "the report says where the cleanup's backup is");
     CheckMachineClean(pest, false);
     probe.Screenshot(probe.main(), "6-report");
 }
@@ -567,6 +574,12 @@ void AboutBox(Probe& probe) {
 
 bool PestKeyPresent() { return Pest().KeyPresent(); }
 
+// What the custom removal took away is back: the Run value, the INI value, the files.
+bool PestBack() {
+    const Pest pest;
+    return pest.RunValuePresent() && pest.IniValuePresent() && FileExists(pest.Library()) && FileExists(pest.Program());
+}
+
 // A scan from page 1 that runs to its end, in custom mode.
 void WholeScan(Probe& probe) {
     probe.Click(id::bBack);
@@ -633,6 +646,11 @@ int wmain(int argc, wchar_t** argv) {
     DuringPasses(probe, pest, addedKeys);
     CustomRemoval(probe, pest);
     NothingFound(probe, pest);
+    probe.Click(id::bBack);
+    probe.WaitForPage(qm::kPagePDescriere, 10000);
+    probe.Click(id::bBack);
+    probe.WaitForPage(qm::kPagePreclama, 10000);
+    gui::UndoTheLatestCleanup(probe, L"gui-pests.malware", &PestBack);
     AboutBox(probe);
     probe.Type(VK_ESCAPE, {}, false);
     CheckEqual<DWORD>(probe.WaitForExit(30000), 0, "Esc ends Quellmar with code 0");

@@ -6,6 +6,7 @@
 #include "engine/MemoryItemList.h"
 #include "engine/Restore.h"
 #include "shell/SavedReport.h"
+#include "shell/UndoPage.h"
 #include "shell/VisibleText.h"
 #include "tools/cli/CliRun.h"
 
@@ -66,11 +67,7 @@ int RunBackupCommand(const CliOptions& options, std::ostream& out) {
         out << "The report was not saved: " << error << "\n";
         saved = false;
     }
-    out << "\n" << outcome.restored << " restored, " << outcome.kept << " left in the backup, " << outcome.failed
-        << " failed";
-    if (outcome.restoredBefore > 0) out << " (" << outcome.restoredBefore << " restored earlier)";
-    if (outcome.notRestorable > 0) out << "; " << outcome.notRestorable << " stopped programs are not started again";
-    out << "\n";
+    out << "\n" << RestoreSummaryLine(outcome) << "\n";
     if (!outcome.backupFolder.empty()) out << "Backup to undo this restore: " << outcome.backupFolder << "\n";
     return outcome.kept + outcome.failed > 0 || !saved ? kCleanedWithErrors : 0;
 }
