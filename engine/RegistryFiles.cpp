@@ -58,6 +58,22 @@ const char16_t* NameOfRoot(HKEY root) {
     return nullptr;
 }
 
+// A root's kernel name. NtQueryKey does not take the predefined handles
+// (Windows and Wine refuse them; the simulation does not), so the name comes
+// from the root's Software key, one level down.
+std::optional<std::u16string> RootIdentity(HKEY root) {
+    if (auto identity = KeyIdentity(root)) return identity;
+    Platform& p = CurrentPlatform();
+    RegKey software;
+    if (p.RegOpenKeyExA(root, "Software", 0, KEY_READ | KEY_WOW64_64KEY, software.receive(p)) != ERROR_SUCCESS)
+        return std::nullopt;
+    auto identity = KeyIdentity(software.get());
+    const std::size_t slash = identity ? identity->rfind(u'\\') : std::u16string::npos;
+    if (slash == std::u16string::npos) return std::nullopt;
+    identity->resize(slash);
+    return identity;
+}
+
 // Where the key lies, as the 64-bit view names it: from its kernel name when
 // that shows the key elsewhere (a Wow6432Node key), else root\subKey.
 std::u16string StoredPath(HKEY root, const std::string& subKey, HKEY opened) {
@@ -66,7 +82,7 @@ std::u16string StoredPath(HKEY root, const std::string& subKey, HKEY opened) {
     const auto identity = KeyIdentity(opened);
     if (!identity) return logical;
     for (const HKEY candidate : {HKLM, HKCU, HKU}) {
-        const auto rootIdentity = KeyIdentity(candidate);
+        const auto rootIdentity = RootIdentity(candidate);
         if (!rootIdentity || identity->size() <= rootIdentity->size() ||
             identity->compare(0, rootIdentity->size() + 1, *rootIdentity + u"\\") != 0)
             continue;

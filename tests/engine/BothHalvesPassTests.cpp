@@ -4,9 +4,11 @@
 // the item is a row of its own, marked with its view, sharing the item's
 // number; the first row's check decides for all, and the removal acts in
 // the views the rows name. A key both views share is one row.
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "engine/Restore.h"
 #include "locations/InfoDirs.h"
 #include "locations/Paths.h"
 #include "tests/engine/PassFixture.h"
@@ -183,6 +185,40 @@ TEST_F(BothHalvesPass, ClassIdKeysOfBothViewsAreFoundThroughHkcr) {
     for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
         HKEY key = 0;
         EXPECT_NE(P().RegOpenKeyExA(HKCR, clsid.c_str(), 0, KEY_READ | view, &key), ERROR_SUCCESS);
+    }
+}
+
+TEST_F(BothHalvesPass, ARestorePutsKeysAndValuesBackIntoTheViewTheyCameFrom) {
+    std::vector<std::string> before;
+    for (const BackupInfo& info : ListBackups()) before.push_back(info.id);
+    SetMachineValue(KEY_WOW64_32KEY, "Toolbar\\Settings", "Home", "http://pest");
+    SetMachineValue(KEY_WOW64_32KEY, "Run", "Pest", "pest.exe");
+    SetMachineValue(KEY_WOW64_64KEY, "Run", "Keep", "keep.exe");
+    WriteScript(R"(
+        description "32-bit pest"
+        owner "Pest"
+        delete key '{MKEY}\Toolbar'
+        delete value '{MKEY}\Run' "Pest" REG_SZ
+    )");
+    passOptions.keepBackup = true;
+    ScanAndRemove();
+    ASSERT_FALSE(MachineKeyExists(KEY_WOW64_32KEY, "Toolbar"));
+    ASSERT_EQ(MachineValue(KEY_WOW64_32KEY, "Run", "Pest"), std::nullopt);
+
+    const auto backup = FindBackup("latest");
+    ASSERT_TRUE(backup.has_value());
+    const RestoreOutcome outcome = RestoreBackup(*backup, nullptr);
+    EXPECT_EQ(outcome.failed + outcome.kept, 0);
+    EXPECT_EQ(MachineValue(KEY_WOW64_32KEY, "Toolbar\\Settings", "Home"), "http://pest");
+    EXPECT_EQ(MachineValue(KEY_WOW64_32KEY, "Run", "Pest"), "pest.exe");
+    EXPECT_FALSE(MachineKeyExists(KEY_WOW64_64KEY, "Toolbar")) << "restored into the other view";
+    EXPECT_EQ(MachineValue(KEY_WOW64_64KEY, "Run", "Pest"), std::nullopt) << "restored into the other view";
+    EXPECT_EQ(MachineValue(KEY_WOW64_64KEY, "Run", "Keep"), "keep.exe");
+    for (const BackupInfo& info : ListBackups()) {
+        std::string error;
+        if (std::find(before.begin(), before.end(), info.id) == before.end()) {
+            EXPECT_TRUE(DeleteBackup(info, error)) << error;
+        }
     }
 }
 
