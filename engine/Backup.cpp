@@ -27,17 +27,6 @@ std::string Hex8(DWORD value) {
     return text;
 }
 
-std::string HexBytes(std::string_view bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    text.reserve(bytes.size() * 2);
-    for (unsigned char c : bytes) {
-        text += kDigits[c >> 4];
-        text += kDigits[c & 15];
-    }
-    return text;
-}
-
 std::string ViewText(REGSAM view) { return std::to_string(view == KEY_WOW64_64KEY ? 64 : view == KEY_WOW64_32KEY ? 32 : 0); }
 
 std::string TimesOrDash(const std::string& path) {

@@ -128,6 +128,17 @@ std::uint64_t ContentHash(std::string_view bytes) {
     return hash;
 }
 
+std::string HexBytes(std::string_view bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (unsigned char c : bytes) {
+        text += kDigits[c >> 4];
+        text += kDigits[c & 15];
+    }
+    return text;
+}
+
 std::string HexText(std::uint64_t value) {
     char text[17];
     std::snprintf(text, sizeof text, "%016llX", static_cast<unsigned long long>(value));

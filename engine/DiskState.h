@@ -37,5 +37,7 @@ bool MoveFileAway(const std::string& from, const std::string& to, DWORD& lastErr
 // FNV-1a, 64 bits: tells whether a file still holds what it held.
 std::uint64_t ContentHash(std::string_view bytes);
 std::string HexText(std::uint64_t value);
+// Bytes as upper-case hex digits, two a byte.
+std::string HexBytes(std::string_view bytes);
 
 }  // namespace qm

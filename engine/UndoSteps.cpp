@@ -46,13 +46,7 @@ DWORD Hex8(const std::string& text) {
 }
 
 std::string HexBytes(const std::vector<BYTE>& bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    for (BYTE c : bytes) {
-        text += kDigits[c >> 4];
-        text += kDigits[c & 15];
-    }
-    return text;
+    return qm::HexBytes(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 std::string ParentOf(const std::string& path) { return StripTrailingBackslash(ExtractFilePath(path)); }

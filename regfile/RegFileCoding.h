@@ -24,7 +24,6 @@ DecodedText DecodeText(std::string_view bytes, const CodePage& codePage);
 std::string EncodeText(std::u16string_view text, TextEncoding encoding, const CodePage& codePage);
 
 std::optional<std::u16string> FromUtf8(std::string_view bytes);
-std::string ToUtf8(std::u16string_view text);
 
 // Bytes as regedit lists them: "01,ab,ff".
 std::u16string HexList(std::string_view bytes);

@@ -100,5 +100,7 @@ bool IsRegistryRootPath(std::u16string_view path);
 // last byte is dropped).
 std::vector<BYTE> Utf16Bytes(std::u16string_view text);
 std::u16string Utf16Text(const std::vector<BYTE>& bytes);
+// UTF-16 as UTF-8 (a lone half of a pair is kept as it is encoded).
+std::string ToUtf8(std::u16string_view text);
 
 }  // namespace qm::regfile

@@ -422,10 +422,6 @@ void TFQuarnUninstall::Scan(bool scanMode) {
     for (Widget widget : {infinite, operation, status, bar}) view_.SetVisible(widget, false);
 }
 
-bool TFQuarnUninstall::SaveReport(const std::string& path, bool asJson, std::string& error) {
-    return WriteReportFile(path, ReportContents(asJson), error);
-}
-
 std::string TFQuarnUninstall::ReportContents(bool asJson) {
     const ItemList& report = view_.List(Widget::AdvRaport);
     // No removal ran (nothing found, or a scan alone): a report of the scan.

@@ -66,8 +66,8 @@ public:
     bool LastPassStopped() const { return lastPassStopped_; }
     // The folder of the latest removal's backup; empty when it kept none.
     const std::string& LastBackupFolder() const { return lastBackupFolder_; }
-    // The last removal's report as a file: text, or JSON (shell/SavedReport.h).
-    bool SaveReport(const std::string& path, bool asJson, std::string& error);
+    // The last removal's report as a file's contents: text, or JSON
+    // (shell/SavedReport.h); of the scan when no removal ran.
     std::string ReportContents(bool asJson);
     // The clock that paces the refreshes and times the passes.
     void SetClock(PassClock clock) { clock_ = std::move(clock); }

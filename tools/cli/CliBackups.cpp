@@ -1,7 +1,6 @@
 // The command line's backup commands: list, restore, delete.
 #include <ostream>
 #include <string>
-#include <utility>
 
 #include "engine/MemoryItemList.h"
 #include "engine/Restore.h"
@@ -57,16 +56,8 @@ int RunBackupCommand(const CliOptions& options, std::ostream& out) {
             if (!report.SubItem(row, i).empty()) line += "  " + VisibleText(report.SubItem(row, i));
         out << "  " << line << "\n";
     }
-    bool saved = true;
-    for (const auto& [path, json] : {std::pair{options.reportFile, false}, std::pair{options.jsonFile, true}}) {
-        std::string error;
-        const std::string contents = json ? ReportJson(facts, report) : ReportText(facts, report);
-        if (path.empty() || (options.writeOutput ? options.writeOutput(path, contents, error)
-                                                 : WriteReportFile(path, contents, error)))
-            continue;
-        out << "The report was not saved: " << error << "\n";
-        saved = false;
-    }
+    const bool saved = WriteReportFiles(
+        options, [&](bool asJson) { return asJson ? ReportJson(facts, report) : ReportText(facts, report); }, out);
     out << "\n" << RestoreSummaryLine(outcome) << "\n";
     if (!outcome.backupFolder.empty()) out << "Backup to undo this restore: " << outcome.backupFolder << "\n";
     return outcome.kept + outcome.failed > 0 || !saved ? kCleanedWithErrors : 0;

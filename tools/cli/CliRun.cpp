@@ -13,6 +13,7 @@
 #include "shell/HandOver64.h"
 #include "shell/Quarn_Main.h"
 #include "shell/ReportSummary.h"
+#include "shell/SavedReport.h"
 #include "shell/VisibleText.h"
 #include "description/HtmlToPlainText.h"
 
@@ -141,22 +142,25 @@ void ShowProgress(std::ostream& progress, const MemoryWizardView& view) {
     progress << "\r" << (scan ? "Scanning" : "Removing") << " ... " << percent << "%   " << std::flush;
 }
 
-// The report files the command asked for; false when one cannot be written.
 bool WriteReports(const CliOptions& options, TFQuarnUninstall& wizard, std::ostream& out) {
+    return WriteReportFiles(options, [&](bool asJson) { return wizard.ReportContents(asJson); }, out);
+}
+
+}  // namespace
+
+bool WriteReportFiles(const CliOptions& options, const std::function<std::string(bool asJson)>& contents,
+                      std::ostream& out) {
     bool ok = true;
     for (const auto& [path, json] : {std::pair{options.reportFile, false}, std::pair{options.jsonFile, true}}) {
         if (path.empty()) continue;
         std::string error;
-        if (options.writeOutput ? options.writeOutput(path, wizard.ReportContents(json), error)
-                                : wizard.SaveReport(path, json, error))
-            continue;
+        const std::string text = contents(json);
+        if (options.writeOutput ? options.writeOutput(path, text, error) : WriteReportFile(path, text, error)) continue;
         out << "The report was not saved: " << error << "\n";
         ok = false;
     }
     return ok;
 }
-
-}  // namespace
 
 std::string Usage() {
     const std::string machine = MachineUsage().empty() ? "" : "[--machine DIR] ";

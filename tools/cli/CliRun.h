@@ -56,6 +56,11 @@ int RunCli(const CliOptions& options, std::istream& in, std::ostream& out,
 // with changes left in the backup, 64 no such backup.
 int RunBackupCommand(const CliOptions& options, std::ostream& out);
 
+// Writes the report files the options ask for (--report, --json), each from
+// contents(asJson); a line for each that cannot be written. False then.
+bool WriteReportFiles(const CliOptions& options, const std::function<std::string(bool asJson)>& contents,
+                      std::ostream& out);
+
 std::string Usage();
 
 }  // namespace qm::cli
