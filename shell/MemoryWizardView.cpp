@@ -88,6 +88,14 @@ std::optional<std::string> MemoryWizardView::ChooseScript(const std::string& ini
     return dialogAnswer;
 }
 
+std::optional<ReportFileChoice> MemoryWizardView::ChooseReportFile(const std::string& initialFolder,
+                                                                   const std::string& suggestedName,
+                                                                   const std::string& filter,
+                                                                   const std::string& title) {
+    saveRequests.push_back({initialFolder, suggestedName, filter, title});
+    return saveAnswer;
+}
+
 void MemoryWizardView::ProcessMessages() {
     ++messagesProcessed_;
     if (whileProcessingMessages) whileProcessingMessages();

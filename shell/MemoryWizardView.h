@@ -41,6 +41,9 @@ public:
     bool Confirm(const std::string& question) override;
     std::optional<std::string> ChooseScript(const std::string& initialFolder, const std::string& filter,
                                             const std::string& title) override;
+    std::optional<ReportFileChoice> ChooseReportFile(const std::string& initialFolder, const std::string& suggestedName,
+                                                     const std::string& filter, const std::string& title) override;
+    void ShowError(const std::string& text) override { errorsShown.push_back(text); }
     void ShowAbout() override { ++aboutShown_; }
     void AnchorPages() override { anchored_ = true; }
 
@@ -71,6 +74,14 @@ public:
         std::string initialFolder, filter, title;
     };
     std::vector<DialogRequest> dialogRequests;
+    // The save dialog: its answer (nothing = Cancel), and what it was asked.
+    std::optional<ReportFileChoice> saveAnswer;
+    struct SaveRequest {
+        std::string initialFolder, suggestedName, filter, title;
+    };
+    std::vector<SaveRequest> saveRequests;
+    // The errors shown to the user.
+    std::vector<std::string> errorsShown;
 
 private:
     int page_ = 0;

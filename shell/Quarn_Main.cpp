@@ -422,15 +422,34 @@ void TFQuarnUninstall::Scan(bool scanMode) {
     for (Widget widget : {infinite, operation, status, bar}) view_.SetVisible(widget, false);
 }
 
-std::string TFQuarnUninstall::ReportContents(bool asJson) {
-    const ItemList& report = view_.List(Widget::AdvRaport);
+const ReportFacts& TFQuarnUninstall::ShownReportFacts() {
+    if (const ReportFacts* restore = undo_.ShownReportFacts()) return *restore;
     // No removal ran (nothing found, or a scan alone): a report of the scan.
     if (lastReport_.version.empty())
         lastReport_ = GatherReportFacts("scan", scriptPath_,
                                         {&view_.List(Widget::AdvListREG), &view_.List(Widget::AdvListDisck),
                                          &view_.List(Widget::AdvListIni), &view_.List(Widget::AdvServers),
                                          &view_.List(Widget::AdvRuning)});
-    return asJson ? ReportJson(lastReport_, report) : ReportText(lastReport_, report);
+    return lastReport_;
+}
+
+std::string TFQuarnUninstall::ReportContents(bool asJson) {
+    const ReportFacts& facts = ShownReportFacts();
+    const ItemList& report = view_.List(Widget::AdvRaport);
+    return asJson ? ReportJson(facts, report) : ReportText(facts, report);
+}
+
+void TFQuarnUninstall::bSaveReportClick() {
+    if (Busy() || view_.PageIndex() != kPagePRaport) return;
+    // The desktop, where a user finds the file to attach to a message.
+    char desktop[MAX_PATH + 1] = {};
+    if (CurrentPlatform().SHGetFolderPathA(0, CSIDL_DESKTOPDIRECTORY, 0, 0, desktop) != S_OK) desktop[0] = '\0';
+    const std::optional<ReportFileChoice> choice = view_.ChooseReportFile(
+        desktop, SuggestedReportName(ShownReportFacts()), kReportFileFilter, "Save report");
+    if (!choice) return;
+    std::string error;
+    if (!WriteReportFile(choice->path, ReportContents(ReportFileIsJson(choice->path, choice->fileType)), error))
+        view_.ShowError("The report was not saved: " + error + ".");
 }
 
 void TFQuarnUninstall::RestoreAboutBlank() {

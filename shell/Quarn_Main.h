@@ -50,6 +50,9 @@ public:
     void bUndoClick();            // "Undo an earlier cleanup", on the welcome page
     void bRestoreBackupClick();   // on the undo page
     void bDeleteBackupClick();    // on the undo page
+    // "Save report...", on the report page: the report shown there, as text
+    // or JSON, into a file the user chooses.
+    void bSaveReportClick();
     // Exit, the window's close box and Esc: true when the window may close.
     // During a pass it asks instead whether to stop the pass, and a yes
     // stops it after the current record; during a restore, whether to close
@@ -66,8 +69,9 @@ public:
     bool LastPassStopped() const { return lastPassStopped_; }
     // The folder of the latest removal's backup; empty when it kept none.
     const std::string& LastBackupFolder() const { return lastBackupFolder_; }
-    // The last removal's report as a file's contents: text, or JSON
-    // (shell/SavedReport.h); of the scan when no removal ran.
+    // The report page's report as a file's contents: text, or JSON
+    // (shell/SavedReport.h); the last removal's, a restore's, or the scan's
+    // when no removal ran.
     std::string ReportContents(bool asJson);
     // The clock that paces the refreshes and times the passes.
     void SetClock(PassClock clock) { clock_ = std::move(clock); }
@@ -97,6 +101,8 @@ private:
     // Shows the running pass's status, progress and new rows; `pump` lets
     // the window handle its messages too.
     void Refresh(bool pump);
+    // The header of the report that ReportContents gives.
+    const ReportFacts& ShownReportFacts();
 
     WizardView& view_;
     std::string scriptPath_;

@@ -195,6 +195,26 @@ std::string ReportJson(const ReportFacts& facts, const ItemList& report) {
     return json;
 }
 
+std::string SuggestedReportName(const ReportFacts& facts) {
+    std::string stamp = facts.date;  // "2026-12-10T11:30:05": no colon in a file name
+    std::replace(stamp.begin(), stamp.end(), 'T', ' ');
+    std::replace(stamp.begin(), stamp.end(), ':', '-');
+    return stamp.empty() ? std::string("Quellmar report") : "Quellmar report " + stamp;
+}
+
+bool ReportFileIsJson(const std::string& path, int fileType) {
+    const size_t dot = path.find_last_of('.');
+    const size_t slash = path.find_last_of("\\/");
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
+        std::string extension = path.substr(dot);
+        std::transform(extension.begin(), extension.end(), extension.begin(),
+                       [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+        if (extension == ".json") return true;
+        if (extension == ".txt") return false;
+    }
+    return fileType == 2;
+}
+
 bool WriteReportFile(const std::string& path, const std::string& contents, std::string& error) {
     if (WriteFileBytes(path, contents)) return true;
     error = "cannot write " + path + " (error " + std::to_string(CurrentPlatform().GetLastError()) + ")";

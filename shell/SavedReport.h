@@ -43,6 +43,14 @@ std::string ProgramVersion();
 std::string ReportText(const ReportFacts& facts, const ItemList& report);
 std::string ReportJson(const ReportFacts& facts, const ItemList& report);
 
+// The save dialog's file types, in the order ReportFileIsJson counts them.
+inline constexpr const char* kReportFileFilter = "Text report (*.txt)|*.txt|JSON report (*.json)|*.json";
+// The name the save dialog offers: "Quellmar report 2026-12-10 11-30-05".
+std::string SuggestedReportName(const ReportFacts& facts);
+// Whether the file chosen in the save dialog gets the JSON report: its
+// extension decides, else the file type chosen (2: JSON).
+bool ReportFileIsJson(const std::string& path, int fileType);
+
 // Writes one of them (UTF-8) through the file functions; false with why.
 bool WriteReportFile(const std::string& path, const std::string& contents, std::string& error);
 // Both, as report.txt and report.json, into a backup folder.

@@ -159,8 +159,7 @@ void UndoPage::RestoreClick() {
         const RestoreRunning running(running_);
         pacer_.Start(clock_());
         // Its report is kept beside the restore's own backup, as a removal's is.
-        ReportFacts facts;
-        outcome = RestoreWithReport(backup, report, facts, [this](int done, int total) {
+        outcome = RestoreWithReport(backup, report, reportFacts_, [this](int done, int total) {
             if (!pacer_.Due(clock_())) return;
             view_.SetProgressMax(Widget::TeProgressBarRestore, std::max(1, total));
             view_.SetProgress(Widget::TeProgressBarRestore, done);

@@ -17,6 +17,7 @@
 
 #include "engine/Restore.h"
 #include "shell/RefreshPacer.h"
+#include "shell/SavedReport.h"
 #include "shell/WizardView.h"
 
 namespace qm {
@@ -41,6 +42,9 @@ public:
     void DeleteClick();
 
     bool Running() const { return running_; }
+    // The header of the restore's report that the report page shows; null
+    // when it shows no restore's report.
+    const ReportFacts* ShownReportFacts() const { return showsReport_ ? &reportFacts_ : nullptr; }
     // The backups listed, in the list's order.
     const std::vector<BackupInfo>& Backups() const { return backups_; }
 
@@ -69,6 +73,7 @@ private:
     std::vector<BackupInfo> backups_;
     bool running_ = false;
     bool showsReport_ = false;   // the report page holds a restore's report
+    ReportFacts reportFacts_;    // and this is its header
     bool nextOnWelcome_ = false;  // Next on the welcome page, as it was
 };
 

@@ -48,6 +48,7 @@ enum class Widget {
     lbSummary,  // the report's summary line, above AdvRaport
     cbKeepBackup,    // "Keep a backup to undo this cleanup", checked as the window opens
     lbBackupFolder,  // on the report page: where the backup of the removal is
+    bSaveReport,     // on the report page: "Save report...", as text or JSON
     // Undoing an earlier cleanup (shell/UndoPage.h)
     bUndo,                 // on the welcome page: opens the undo page
     AdvBackups,            // the backups, the newest first
@@ -68,6 +69,13 @@ enum WizardPage : int {
     kPagePRaport = 5,        // report
     kPagePspecial = 6,       // nothing found
     kPageUndo = 7,           // the backups, to restore or delete
+};
+
+// What the save dialog returns: the file, and the file type chosen in it
+// (1-based, in the order of the dialog's filter).
+struct ReportFileChoice {
+    std::string path;
+    int fileType = 1;
 };
 
 class WizardView {
@@ -116,6 +124,15 @@ public:
     // The open dialog: the chosen file, or nothing when cancelled.
     virtual std::optional<std::string> ChooseScript(const std::string& initialFolder, const std::string& filter,
                                                     const std::string& title) = 0;
+    // The save dialog, in `initialFolder` (empty: the dialog's choice),
+    // offering `suggestedName`: the chosen file, or nothing when cancelled.
+    // It asks before replacing a file.
+    virtual std::optional<ReportFileChoice> ChooseReportFile(const std::string& initialFolder,
+                                                             const std::string& suggestedName,
+                                                             const std::string& filter,
+                                                             const std::string& title) = 0;
+    // Tells the user that something they asked for failed (a message box).
+    virtual void ShowError(const std::string& text) = 0;
     // Shows the About box modally.
     virtual void ShowAbout() = 0;
     // Anchors PgAllOperation and nbWizard on all four sides.

@@ -107,8 +107,8 @@ void BuildBackupControls(HWND window, const PageResources& resources, WizardCont
                                BS_AUTOCHECKBOX | BS_MULTILINE | BS_NOTIFY | kTabStop, {14, 388, 664, 24},
                                kAnchorBottomWide, Widget::cbKeepBackup);
     SendMessageW(keep, BM_SETCHECK, BST_CHECKED, 0);
-    // The report page, left of Retry.
-    p.Text(qm::kPagePRaport, id::lbBackupFolder, L"", {10, 394, 562, 20}, kAnchorBottomWide, nullptr,
+    // The report page, between "Save report..." and Retry.
+    p.Text(qm::kPagePRaport, id::lbBackupFolder, L"", {140, 396, 432, 20}, kAnchorBottomWide, nullptr,
            SS_LEFTNOWORDWRAP | SS_PATHELLIPSIS, Widget::lbBackupFolder);
     BuildUndoPage(p, window, resources);
 }

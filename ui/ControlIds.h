@@ -56,6 +56,7 @@ inline constexpr int AdvRaport = 1151;
 inline constexpr int bRetry = 1152;
 inline constexpr int lbSummary = 1153;
 inline constexpr int lbBackupFolder = 1154;
+inline constexpr int bSaveReport = 1155;
 // Page 6, nothing found
 inline constexpr int nothingPicture = 1160;
 inline constexpr int nothingText = 1161;

@@ -24,7 +24,8 @@ constexpr UINT kFocusForward = WM_APP + 1;
 constexpr UINT kFocusMoved = WM_APP + 2;
 constexpr int kPushButtons[] = {id::bBack,  id::bNext,     id::btnExit,    id::TeButton2,
                                 id::bRetry, id::bCheckall, id::bUncheckall,
-                                id::bUndo,  id::bRestoreBackup, id::bDeleteBackup};
+                                id::bUndo,  id::bRestoreBackup, id::bDeleteBackup,
+                                id::bSaveReport};
 
 void RegisterWindowClass(HINSTANCE instance) {
     WNDCLASSEXW wc{};
@@ -197,6 +198,7 @@ void MainWindow::OnCommand(int id, int code) {
         case id::bUndo: Run(&qm::TFQuarnUninstall::bUndoClick); break;
         case id::bRestoreBackup: Run(&qm::TFQuarnUninstall::bRestoreBackupClick); break;
         case id::bDeleteBackup: Run(&qm::TFQuarnUninstall::bDeleteBackupClick); break;
+        case id::bSaveReport: Run(&qm::TFQuarnUninstall::bSaveReportClick); break;
         default: break;
     }
 }

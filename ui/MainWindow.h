@@ -60,6 +60,10 @@ public:
     bool Confirm(const std::string& question) override;
     std::optional<std::string> ChooseScript(const std::string& initialFolder, const std::string& filter,
                                             const std::string& title) override;
+    std::optional<qm::ReportFileChoice> ChooseReportFile(const std::string& initialFolder,
+                                                         const std::string& suggestedName, const std::string& filter,
+                                                         const std::string& title) override;
+    void ShowError(const std::string& text) override;
     void ShowAbout() override;
     void AnchorPages() override;
 

@@ -9,6 +9,7 @@
 #include "ui/MainWindow.h"
 #include "ui/MessagePump.h"
 #include "ui/OpenScriptDialog.h"
+#include "ui/SaveReportDialog.h"
 #include "ui/Win32Text.h"
 
 namespace qmui {
@@ -151,6 +152,16 @@ std::optional<std::string> MainWindow::ChooseScript(const std::string& initialFo
     // At start-up the window is not shown yet; the dialog then stands alone.
     const HWND owner = IsWindowVisible(hwnd_) ? hwnd_ : nullptr;
     return ChooseScriptFile(owner, initialFolder, filter, title);
+}
+
+std::optional<qm::ReportFileChoice> MainWindow::ChooseReportFile(const std::string& initialFolder,
+                                                                 const std::string& suggestedName,
+                                                                 const std::string& filter, const std::string& title) {
+    return ChooseReportFileName(hwnd_, initialFolder, suggestedName, filter, title);
+}
+
+void MainWindow::ShowError(const std::string& text) {
+    MessageBoxW(hwnd_, WithLineFeeds(Widen(text)).c_str(), id::kMainTitle, MB_OK | MB_ICONERROR);
 }
 
 void MainWindow::ShowAbout() {

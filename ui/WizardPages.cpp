@@ -182,6 +182,8 @@ void BuildReportPage(PageBuilder& b) {
     c.report.Create(b.window(), id::AdvRaport, ColumnsOf(Widget::AdvRaport), false, b.itemImages(), nullptr,
                     b.fonts().normal.get(), b.scale().dpi());
     b.Place(page, c.report.hwnd(), b.scale()({10, 64, 672, 316}), kAnchorAll, Widget::AdvRaport);
+    b.Button(page, id::bSaveReport, L"&Save report...", kPush | kTabStop, {10, 390, 120, 28}, kAnchorBottomLeft,
+             Widget::bSaveReport);
     b.Button(page, id::bRetry, L"&Retry", kPush | kTabStop, {582, 390, 100, 28}, kAnchorBottomRight,
              Widget::bRetry);
     c.placed.back().visible = false;  // until a removal pass fails

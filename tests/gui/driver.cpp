@@ -1,8 +1,9 @@
 // The GUI test's driver, a Windows program run under Wine beside
-// Quellmar.exe. It plants a test pest (a registry key and a Run value, two
-// files in the Windows folder, one of them a running program, an INI value),
-// starts Quellmar on the test script and clicks through an automatic and
-// then a custom removal, a scan that finds nothing, undoing the latest
+// Quellmar.exe. It plants a test pest (a registry key, a Run value of the
+// user and one of the machine in each registry view, two files in the
+// Windows folder, one of them a running program, an INI value),
+// starts Quellmar on the test script and clicks through an automatic
+// removal, saving its report, then a custom removal, a scan that finds nothing, undoing the latest
 // cleanup and the About box,
 // checking pages, lists, the report and the machine, and asking the runner
 // (run-gui-test.sh) for a screenshot of every page.
@@ -23,6 +24,7 @@
 #include "shell/WizardView.h"
 #include "tests/gui/GuiProbe.h"
 #include "tests/gui/PassScenarios.h"
+#include "tests/gui/ReportScenarios.h"
 #include "tests/gui/UndoScenarios.h"
 #include "ui/ControlIds.h"
 
@@ -39,6 +41,8 @@ using gui::Probe;
 constexpr int kPassTimeout = 120000;
 const wchar_t kPestKey[] = L"Software\\GuiPest";
 const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+// The registry views of 64-bit Windows.
+constexpr REGSAM kViews[] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
 const wchar_t kStartPageKey[] = L"Software\\Microsoft\\Internet Explorer\\Main";
 const wchar_t kDialogTitle[] = L"Alege Fisierul care sa-l Uninstall";
 // Controls of the common open dialog.
@@ -83,6 +87,16 @@ public:
                            static_cast<DWORD>((program.size() + 1) * sizeof(wchar_t))) != 0)
             Fail("cannot write the pest's Run value");
         RegCloseKey(key);
+        // The machine's Run value in both halves of a 64-bit Windows: a
+        // 32-bit pest's lands in the 32-bit view.
+        for (const REGSAM view : kViews) {
+            if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
+                                nullptr) != 0 ||
+                RegSetValueExW(key, L"GuiPest", 0, REG_SZ, reinterpret_cast<const BYTE*>(program.c_str()),
+                               static_cast<DWORD>((program.size() + 1) * sizeof(wchar_t))) != 0)
+                Fail("cannot write the pest's Run value of the machine");
+            RegCloseKey(key);
+        }
 
         const HANDLE file = CreateFileW(Library().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE) Fail("cannot write guipest.dll");
@@ -112,9 +126,10 @@ public:
         return true;
     }
     void RemoveKey() const { RegDeleteKeyW(HKEY_CURRENT_USER, kPestKey); }
-    bool RunValuePresent() const {
+    // The user's Run value, or the machine's in one registry view.
+    bool RunValuePresent(HKEY root = HKEY_CURRENT_USER, REGSAM view = 0) const {
         HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_READ, &key) != 0) return false;
+        if (RegOpenKeyExW(root, kRunKey, 0, KEY_READ | view, &key) != 0) return false;
         const bool present = RegQueryValueExW(key, L"GuiPest", nullptr, nullptr, nullptr, nullptr) == 0;
         RegCloseKey(key);
         return present;
@@ -265,6 +280,14 @@ void CheckRemovedAll(const Rows& rows, bool keyKept) {
                r[3] == L"GuiPest";
     });
     Check(runLine, "report: the Run value was deleted");
+    for (const bool view32 : {false, true}) {
+        const bool machineLine = std::any_of(rows.begin(), rows.end(), [&](const std::vector<std::wstring>& r) {
+            return r[0] == L"Registry" && r[1] == L"Delete " && Contains(r[2], L"CurrentVersion\\Run") &&
+                   Contains(r[2], view32 ? L"(32-bit)" : L"(64-bit)") && r[3] == L"GuiPest";
+        });
+        Check(machineLine, view32 ? "report: the machine's Run value in the 32-bit view was deleted, marked (32-bit)"
+                                  : "report: the machine's Run value in the 64-bit view was deleted, marked (64-bit)");
+    }
     Check(HasLine(rows, L"INI", L"Delete ", L"guipest.ini"), "report: the INI value was deleted");
     Check(HasLine(rows, L"Process ", L"Kill ", L"guipest.exe"), "report: the pest's program was stopped");
     Check(HasLine(rows, L"Disk", L"Delete ", L"guipest.exe"), "report: guipest.exe was deleted");
@@ -275,6 +298,9 @@ void CheckRemovedAll(const Rows& rows, bool keyKept) {
 void CheckMachineClean(const Pest& pest, bool keyKept) {
     Check(pest.KeyPresent() == keyKept, keyKept ? "the unchecked key is still there" : "the key is gone");
     Check(!pest.RunValuePresent(), "the Run value is gone");
+    Check(!pest.RunValuePresent(HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY) &&
+              !pest.RunValuePresent(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY),
+          "the machine's Run value is gone from both registry views");
     Check(!pest.IniValuePresent(), "the INI value is gone");
     Check(!FileExists(pest.Library()) && !FileExists(pest.Program()), "both files are gone");
     Check(gui::WaitUntil([&] { return !pest.ProgramRunning(); }, 5000), "the pest's program is no longer running");
@@ -415,7 +441,12 @@ void CustomRemoval(Probe& probe, Pest& pest) {
           "only the tabs of lists with items show");
     CheckEqual(probe.SelectedTab(), 0, "the registry tab is active");
     const HWND registry = probe.Control(id::AdvListREG);
-    CheckEqual(probe.RowCount(registry), 2, "the registry list holds the key and the Run value");
+    CheckEqual(probe.RowCount(registry), 4,
+               "the registry list holds the key, the user's Run value and the machine's in each view");
+    const std::vector<std::wstring> keys = probe.Column(registry, 2);
+    for (const wchar_t* mark : {L"(64-bit)", L"(32-bit)"})
+        Check(std::count_if(keys.begin(), keys.end(), [&](const std::wstring& k) { return Contains(k, mark); }) == 1,
+              "one row says " + gui::Utf8(mark) + ": the machine's Run value in that view");
     CheckAllRows(probe, registry, true, "the registry rows are checked");
     CheckEqual(static_cast<int>(SendMessageW(registry, LVM_GETCOLUMNWIDTH, 5, 0)), 0,
                "the item-number column is hidden");
@@ -597,7 +628,8 @@ void DuringPasses(Probe& probe, Pest& pest, int addedKeys) {
     probe.WaitForPage(qm::kPagePDescriere, 10000);
     probe.Click(id::rbCustom);
     probe.Settle();
-    const int registryRows = 2 + addedKeys;  // the pest's key and Run value, then the keys to add
+    // The pest's key and Run values (the user's, the machine's in two views), then the keys to add.
+    const int registryRows = 4 + addedKeys;
     gui::ClicksDuringAScan(probe, registryRows);
     probe.Click(id::bBack);
     probe.WaitForPage(qm::kPagePDescriere, 10000);
@@ -643,6 +675,7 @@ int wmain(int argc, wchar_t** argv) {
     probe.WaitForMain(60000);
     WelcomeAndDescription(probe);
     AutomaticRemoval(probe, pest);
+    gui::SaveTheReport(probe, L"guipest");
     DuringPasses(probe, pest, addedKeys);
     CustomRemoval(probe, pest);
     NothingFound(probe, pest);

@@ -75,7 +75,7 @@ done >> "$work/gui-pests.qms"
 cp "$quellmar" "$work/bin/Quellmar.exe"
 x86_64-w64-mingw32-g++ -std=c++20 -O1 -Wall -Wextra -Wpedantic -Wshadow -Werror -municode -static \
   -I"$root" "$root/tests/gui/driver.cpp" "$root/tests/gui/GuiProbe.cpp" "$root/tests/gui/PassScenarios.cpp" \
-  "$root/tests/gui/UndoScenarios.cpp" -lgdi32 -o "$work/bin/driver.exe"
+  "$root/tests/gui/UndoScenarios.cpp" "$root/tests/gui/ReportScenarios.cpp" -lgdi32 -lshell32 -o "$work/bin/driver.exe"
 
 # A free X display.
 display=90
