@@ -5,9 +5,10 @@
 //
 //   <common application data>\Quellmar\Backups\<YYYY-MM-DD HH.MM.SS>:
 //       manifest.txt     the changes
-//       000001.reg ...   registry keys and values, as regedit imports them
-//       000002.bak ...   files, under neutral names that nothing starts
-//       000003.txt ...   the listing of a folder's files
+//       0000\000001.reg ...   registry keys and values, as regedit imports them
+//       0000\000002.bak ...   files, under neutral names that nothing starts
+//       0000\000003.txt ...   the listing of a folder's files
+//       0001\000201.reg ...   (200 copies a folder)
 //
 // The folder is made at the first change, so a pass that changes nothing
 // leaves no backup. Every method is called before its change; a method that
@@ -22,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/RegistryFiles.h"
 #include "platform/Handles.h"
 #include "platform/WinTypes.h"
 
@@ -117,7 +119,9 @@ public:
 private:
     BackupFailure Begin();
     BackupFailure Append(const std::string& kind, std::initializer_list<std::string> fields);
+    // The next copy's name, "0000\\000001.reg", its folder made when new.
     std::string NextName(std::string_view extension);
+    static constexpr int kCopiesPerFolder = 200;
     std::string StoredPath(const std::string& stored) const { return folder_ + "\\" + stored; }
 
     std::string kind_, script_, of_;
@@ -128,6 +132,7 @@ private:
     std::set<std::string> iniFiles_;        // upper case: kept once
     std::vector<std::string> iniOrder_;     // as given, in order
     bool finished_ = false;
+    RegistryRoots roots_;  // the root keys' names, read at the first key saved
 };
 
 }  // namespace qm

@@ -33,6 +33,7 @@
 #include "engine/MachineHalves.h"
 #include "engine/SortedStringList.h"
 #include "format/RemovalScriptFormat.h"
+#include "platform/Handles.h"
 #include "platform/WinTypes.h"
 
 namespace qm {
@@ -260,8 +261,14 @@ private:
                  const std::string& Name, const std::string& Path);
 
     // ---- The two halves of 64-bit Windows ----
-    // The views in which the key opens with this access; a key both views
-    // share is one entry.
+    // The views in which the key opens with this access, each with the key
+    // opened there; a key both views share is one entry.
+    struct OpenedKey {
+        KeyView view;
+        RegKey key;
+    };
+    std::vector<OpenedKey> OpenInEachView(const RegistryPathParts& parts, REGSAM access) const;
+    // The same views, their keys closed again.
     std::vector<KeyView> ViewsWhereKeyOpens(const RegistryPathParts& parts, REGSAM access) const;
     // The views that the rows of the current item name (removal pass).
     std::vector<KeyView> CheckedRowViews(const std::string& Path) const;

@@ -76,13 +76,13 @@ std::optional<std::u16string> RootIdentity(HKEY root) {
 
 // Where the key lies, as the 64-bit view names it: from its kernel name when
 // that shows the key elsewhere (a Wow6432Node key), else root\subKey.
-std::u16string StoredPath(HKEY root, const std::string& subKey, HKEY opened) {
+std::u16string StoredPath(HKEY root, const std::string& subKey, HKEY opened, RegistryRoots& roots) {
     std::u16string logical = NameOfRoot(root);
     if (!subKey.empty()) logical += u"\\" + ToWide(subKey);
     const auto identity = KeyIdentity(opened);
     if (!identity) return logical;
     for (const HKEY candidate : {HKLM, HKCU, HKU}) {
-        const auto rootIdentity = RootIdentity(candidate);
+        const auto& rootIdentity = roots.Identity(candidate);
         if (!rootIdentity || identity->size() <= rootIdentity->size() ||
             identity->compare(0, rootIdentity->size() + 1, *rootIdentity + u"\\") != 0)
             continue;
@@ -140,7 +140,14 @@ std::string Write(const std::vector<KeyContents>& keys) {
 
 std::u16string WideValueName(const std::string& name) { return ToWide(name); }
 
-std::optional<std::string> KeyTreeAsRegFile(HKEY root, const std::string& subKey, REGSAM view, std::string& error) {
+const std::optional<std::u16string>& RegistryRoots::Identity(HKEY root) {
+    auto found = known_.find(root);
+    if (found == known_.end()) found = known_.emplace(root, RootIdentity(root)).first;
+    return found->second;
+}
+
+std::optional<std::string> KeyTreeAsRegFile(HKEY root, const std::string& subKey, REGSAM view, RegistryRoots& roots,
+                                            std::string& error) {
     Platform& p = CurrentPlatform();
     if (NameOfRoot(root) == nullptr) {
         error = "an unknown root key";
@@ -157,8 +164,8 @@ std::optional<std::string> KeyTreeAsRegFile(HKEY root, const std::string& subKey
         std::shared_ptr<RegKey> key;
         std::u16string path;
     };
-    std::vector<Pending> pending{{std::make_shared<RegKey>(std::move(top)), StoredPath(root, subKey, 0)}};
-    pending.back().path = StoredPath(root, subKey, pending.back().key->get());
+    std::vector<Pending> pending{{std::make_shared<RegKey>(std::move(top)), {}}};
+    pending.back().path = StoredPath(root, subKey, pending.back().key->get(), roots);
     while (!pending.empty()) {
         Pending current = std::move(pending.back());
         pending.pop_back();
@@ -193,7 +200,7 @@ std::optional<std::string> KeyTreeAsRegFile(HKEY root, const std::string& subKey
 }
 
 std::optional<std::string> ValueAsRegFile(HKEY root, const std::string& subKey, REGSAM view,
-                                          const std::u16string& valueName, std::string& error) {
+                                          const std::u16string& valueName, RegistryRoots& roots, std::string& error) {
     Platform& p = CurrentPlatform();
     if (NameOfRoot(root) == nullptr) {
         error = "an unknown root key";
@@ -216,7 +223,7 @@ std::optional<std::string> ValueAsRegFile(HKEY root, const std::string& subKey, 
         return std::nullopt;
     }
     data.resize(got);
-    return Write({{StoredPath(root, subKey, key.get()), {{valueName, type, std::move(data)}}}});
+    return Write({{StoredPath(root, subKey, key.get(), roots), {{valueName, type, std::move(data)}}}});
 }
 
 bool ApplyRegFile(std::string_view bytes, REGSAM view, std::string& error) {

@@ -9,6 +9,7 @@
 // view sees them and is applied in that view.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,14 +18,25 @@
 
 namespace qm {
 
+// The kernel names of the root keys, read once for all the keys a backup
+// saves (each read costs several registry calls).
+class RegistryRoots {
+public:
+    const std::optional<std::u16string>& Identity(HKEY root);
+
+private:
+    std::map<HKEY, std::optional<std::u16string>> known_;
+};
+
 // The key at root\subKey (opened in `view`) with everything below it, as a
 // .reg file; nothing when it cannot be read, with why in `error`.
-std::optional<std::string> KeyTreeAsRegFile(HKEY root, const std::string& subKey, REGSAM view, std::string& error);
+std::optional<std::string> KeyTreeAsRegFile(HKEY root, const std::string& subKey, REGSAM view, RegistryRoots& roots,
+                                            std::string& error);
 
 // One value of the key at root\subKey (opened in `view`), as a .reg file of
 // that key and value; nothing when the value cannot be read.
 std::optional<std::string> ValueAsRegFile(HKEY root, const std::string& subKey, REGSAM view,
-                                          const std::u16string& valueName, std::string& error);
+                                          const std::u16string& valueName, RegistryRoots& roots, std::string& error);
 
 // Creates the keys and writes the values of a .reg file; `view` is the
 // flag of the 64-bit view on 64-bit Windows (0 elsewhere). False with why.

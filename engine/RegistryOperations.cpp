@@ -18,6 +18,7 @@ namespace qm {
 namespace {
 
 constexpr REGSAM kReadWrite = KEY_READ | KEY_WRITE;  // 0x2001F
+constexpr DWORD kValueBufferSize = 65536;              // the size of FRegData
 
 struct RootName {
     const char* name;
@@ -121,6 +122,39 @@ std::optional<std::string> BackupValue(TBackup* backup, const RegistryPathParts&
                          std::string_view(reinterpret_cast<const char*>(data.bytes.data()), data.count));
 }
 
+// The value's type and data into a 65536-byte buffer (its count alone when
+// it is longer); false when the key has no such value.
+bool ReadValueOf(const RegKey& key, const std::string& ValueName, bool WideName, std::uint8_t* Buffer,
+                 std::uint16_t& DataType, std::uint32_t& DataSize) {
+    constexpr DWORD kBufferSize = kValueBufferSize;
+    std::memset(Buffer, 0, kBufferSize);
+    DataSize = 0;
+    if (!ValueExists(key, ValueName)) return false;
+    try {
+        Platform& p = CurrentPlatform();
+        const std::u16string wideName = WideName ? WideText(ValueName) : std::u16string();
+        auto query = [&](DWORD* type, BYTE* data, DWORD* size) {
+            return WideName ? p.RegQueryValueExW(key.get(), wideName.c_str(), nullptr, type, data, size)
+                            : p.RegQueryValueExA(key.get(), ValueName.c_str(), nullptr, type, data, size);
+        };
+        DWORD type = 0;
+        DWORD size = 0;
+        if (query(&type, nullptr, &size) != ERROR_SUCCESS) return true;
+        DataType = static_cast<std::uint16_t>(type);
+        if (size > kBufferSize) {
+            // Longer than any script data can be: keep the count, not the data.
+            DataSize = size;
+            return true;
+        }
+        DWORD got = size;
+        const LONG result = query(nullptr, Buffer, &got);
+        if (result == ERROR_SUCCESS || result == ERROR_MORE_DATA) DataSize = size;
+    } catch (const std::exception&) {
+        DataSize = 0;
+    }
+    return true;
+}
+
 }  // namespace
 
 RegistryPathParts SplitRegistryPath(const std::string& Path) {
@@ -157,31 +191,12 @@ bool SameRegistryData(std::uint16_t FirstType, std::uint16_t SecondType, const s
 
 void ReadRegistryValue(const std::string& Path, const std::string& ValueName, bool WideName,
                        std::uint8_t* Buffer, std::uint16_t& DataType, std::uint32_t& DataSize, REGSAM View) {
-    constexpr DWORD kBufferSize = 65536;
-    std::memset(Buffer, 0, kBufferSize);
+    std::memset(Buffer, 0, kValueBufferSize);
     DataSize = 0;
     try {
-        Platform& p = CurrentPlatform();
         RegKey key;
-        if (!OpenKey(SplitRegistryPath(Path), KEY_READ, key, View)) return;
-        if (!ValueExists(key, ValueName)) return;
-        const std::u16string wideName = WideName ? WideText(ValueName) : std::u16string();
-        auto query = [&](DWORD* type, BYTE* data, DWORD* size) {
-            return WideName ? p.RegQueryValueExW(key.get(), wideName.c_str(), nullptr, type, data, size)
-                            : p.RegQueryValueExA(key.get(), ValueName.c_str(), nullptr, type, data, size);
-        };
-        DWORD type = 0;
-        DWORD size = 0;
-        if (query(&type, nullptr, &size) != ERROR_SUCCESS) return;
-        DataType = static_cast<std::uint16_t>(type);
-        if (size > kBufferSize) {
-            // Longer than any script data can be: keep the count, not the data.
-            DataSize = size;
-            return;
-        }
-        DWORD got = size;
-        const LONG result = query(nullptr, Buffer, &got);
-        if (result == ERROR_SUCCESS || result == ERROR_MORE_DATA) DataSize = size;
+        if (OpenKey(SplitRegistryPath(Path), KEY_READ, key, View))
+            ReadValueOf(key, ValueName, WideName, Buffer, DataType, DataSize);
     } catch (const std::exception&) {
         DataSize = 0;
     }
@@ -212,11 +227,13 @@ bool DeleteKeyTree(HKEY Parent, const std::string& Name, REGSAM View) {
     return p.RegDeleteKeyA(Parent, Name.c_str()) == ERROR_SUCCESS;
 }
 
-std::vector<KeyView> TlinkObject::ViewsWhereKeyOpens(const RegistryPathParts& parts, REGSAM access) const {
+std::vector<TlinkObject::OpenedKey> TlinkObject::OpenInEachView(const RegistryPathParts& parts,
+                                                                REGSAM access) const {
+    std::vector<OpenedKey> opened;
     if (!FBothHalves) {
         RegKey key;
-        if (OpenKey(parts, access, key)) return {kOnlyView};
-        return {};
+        if (OpenKey(parts, access, key)) opened.push_back({kOnlyView, std::move(key)});
+        return opened;
     }
     RegKey native, wow32;
     const bool in64 = OpenKey(parts, access, native, kView64.flag);
@@ -224,12 +241,20 @@ std::vector<KeyView> TlinkObject::ViewsWhereKeyOpens(const RegistryPathParts& pa
     if (in64 && in32) {
         // A key both views share is one key, and one item to act on.
         const auto identity = KeyIdentity(native.get());
-        if (identity && identity == KeyIdentity(wow32.get())) return {kSharedKey};
-        return {kView64, kView32};
+        if (identity && identity == KeyIdentity(wow32.get())) {
+            opened.push_back({kSharedKey, std::move(native)});
+            return opened;
+        }
     }
-    if (in64) return {kView64};
-    if (in32) return {kView32};
-    return {};
+    if (in64) opened.push_back({kView64, std::move(native)});
+    if (in32) opened.push_back({kView32, std::move(wow32)});
+    return opened;
+}
+
+std::vector<KeyView> TlinkObject::ViewsWhereKeyOpens(const RegistryPathParts& parts, REGSAM access) const {
+    std::vector<KeyView> views;
+    for (const OpenedKey& opened : OpenInEachView(parts, access)) views.push_back(opened.view);
+    return views;
 }
 
 std::vector<KeyView> TlinkObject::CheckedRowViews(const std::string& Path) const {
@@ -305,12 +330,10 @@ void TlinkObject::AddRegistryValue(const std::string& Path, const std::string& V
             bool listed = true;
             {
                 RegKey key;
-                if (OpenKey(parts, kReadWrite, key, view.flag) && ValueExists(key, ValueName)) {
-                    ReadRegistryValue(Path, ValueName, WideName, FRegData->data(), FRegDataType, FRegDataSize,
-                                      view.flag);
+                if (OpenKey(parts, kReadWrite, key, view.flag) &&
+                    ReadValueOf(key, ValueName, WideName, FRegData->data(), FRegDataType, FRegDataSize))
                     listed = !SameRegistryData(DataType, FRegDataType, data.bytes.data(), data.count,
                                                FRegData->data(), FRegDataSize);
-                }
             }
             if (listed)
                 AddItemRow(FRegistryList, kCategoryRegistry, "Add new regsitry value", kPictureRegistryValue,
@@ -336,23 +359,16 @@ void TlinkObject::ChangeRegistryValue(const std::string& Path, const std::string
         const RegistryPathParts parts = SplitRegistryPath(Path);
         const WriteData data = MakeWriteData(DataType, NewData, NewSize);
         if (FScanMode) {
-            for (const KeyView& view : ViewsWhereKeyOpens(parts, kReadWrite)) {
-                bool listed = false;
-                {
-                    RegKey key;
-                    if (OpenKey(parts, kReadWrite, key, view.flag) && ValueExists(key, ValueName)) {
-                        ReadRegistryValue(Path, ValueName, WideName, FRegData->data(), FRegDataType, FRegDataSize,
-                                          view.flag);
-                        // Listed only when the value holds exactly the old data, not the new.
-                        listed = !SameRegistryData(DataType, FRegDataType, data.bytes.data(), data.count,
-                                                   FRegData->data(), FRegDataSize) &&
-                                 SameRegistryData(DataType, FRegDataType, OldData, OldSize, FRegData->data(),
-                                                  FRegDataSize);
-                    }
-                }
+            for (const OpenedKey& opened : OpenInEachView(parts, kReadWrite)) {
+                // Listed only when the value holds exactly the old data, not the new.
+                const bool listed =
+                    ReadValueOf(opened.key, ValueName, WideName, FRegData->data(), FRegDataType, FRegDataSize) &&
+                    !SameRegistryData(DataType, FRegDataType, data.bytes.data(), data.count, FRegData->data(),
+                                      FRegDataSize) &&
+                    SameRegistryData(DataType, FRegDataType, OldData, OldSize, FRegData->data(), FRegDataSize);
                 if (listed)
                     AddItemRow(FRegistryList, kCategoryRegistry, "Change existing regsitry value",
-                               kPictureRegistryValue, {Path + view.mark, ValueName, RegistryTypeName(DataType)});
+                               kPictureRegistryValue, {Path + opened.view.mark, ValueName, RegistryTypeName(DataType)});
             }
             return;
         }
@@ -374,12 +390,10 @@ void TlinkObject::DeleteRegistryValue(const std::string& Path, const std::string
     try {
         const RegistryPathParts parts = SplitRegistryPath(Path);
         if (FScanMode) {
-            for (const KeyView& view : ViewsWhereKeyOpens(parts, kReadWrite)) {
-                RegKey key;
-                if (OpenKey(parts, kReadWrite, key, view.flag) && ValueExists(key, ValueName))
+            for (const OpenedKey& opened : OpenInEachView(parts, kReadWrite))
+                if (ValueExists(opened.key, ValueName))
                     AddItemRow(FRegistryList, kCategoryRegistry, "Delete regsitry value", kPictureRegistryValue,
-                               {Path + view.mark, ValueName, RegistryTypeName(DataType)});
-            }
+                               {Path + opened.view.mark, ValueName, RegistryTypeName(DataType)});
             return;
         }
         if (!IsItemChecked(kCategoryRegistry)) return;

@@ -156,37 +156,54 @@ RestoreOutcome RestoreBackup(const BackupInfo& backup, ItemList* report, const s
     return outcome;
 }
 
-bool DeleteBackup(const BackupInfo& backup, std::string& error) {
+namespace {
+
+// Deletes a folder with its files and subfolders (a backup's folder keeps
+// its saved copies in numbered subfolders); the manifest goes last, so a
+// backup half deleted still lists what it has left.
+bool DeleteFolderTree(const std::string& folder, std::string& error) {
     Platform& p = CurrentPlatform();
-    // A backup's folder holds files only; some keep their read-only mark.
-    std::vector<std::string> names;
+    struct Entry {
+        std::string name;
+        bool folder;
+    };
+    std::vector<Entry> entries;
     {
         WIN32_FIND_DATAA found;
-        FindHandle find(p, p.FindFirstFileA((backup.folder + "\\*").c_str(), &found));
+        FindHandle find(p, p.FindFirstFileA((folder + "\\*").c_str(), &found));
         if (!find) {
             error = "the backup cannot be read";
             return false;
         }
         do {
             const std::string name = found.cFileName;
-            if (name != "." && name != "..") names.push_back(name);
+            if (name != "." && name != "..")
+                entries.push_back({name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
         } while (p.FindNextFileA(find.get(), &found));
     }
-    // The manifest last: a backup half deleted still lists what it has left.
-    std::stable_partition(names.begin(), names.end(), [](const std::string& name) { return name != kManifestFile; });
-    for (const std::string& name : names) {
-        const std::string path = backup.folder + "\\" + name;
+    std::stable_partition(entries.begin(), entries.end(), [](const Entry& e) { return e.name != kManifestFile; });
+    for (const Entry& entry : entries) {
+        const std::string path = folder + "\\" + entry.name;
+        if (entry.folder) {
+            if (!DeleteFolderTree(path, error)) return false;
+            continue;
+        }
+        // Some saved copies keep their read-only mark.
         p.SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (!p.DeleteFileA(path.c_str())) {
             error = "a file of the backup cannot be deleted (error " + std::to_string(p.GetLastError()) + "): " + path;
             return false;
         }
     }
-    if (!p.RemoveDirectoryA(backup.folder.c_str())) {
+    if (!p.RemoveDirectoryA(folder.c_str())) {
         error = "the backup's folder cannot be removed (error " + std::to_string(p.GetLastError()) + ")";
         return false;
     }
     return true;
 }
+
+}  // namespace
+
+bool DeleteBackup(const BackupInfo& backup, std::string& error) { return DeleteFolderTree(backup.folder, error); }
 
 }  // namespace qm

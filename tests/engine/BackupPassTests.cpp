@@ -174,4 +174,53 @@ TEST_F(BackupPass, UnknownAndLatestBackupsAreFoundByTheirNames) {
     EXPECT_FALSE(FindBackup("").has_value());
 }
 
+TEST_F(BackupPass, ManyCopiesAreSpreadOverFoldersAndAllComeBack) {
+    // 450 saved values: more than one folder of copies holds.
+    std::string script = "description \"many\"\nowner \"Pest\"\n";
+    for (int i = 0; i < 450; ++i) {
+        SetValue("Many", "v" + std::to_string(i), REG_SZ, Sz("data " + std::to_string(i)));
+        script += "delete value '{KEY}\\Many' \"v" + std::to_string(i) + "\" REG_SZ\n";
+    }
+    WriteScript(script);
+    const AreaSnapshot before = Snapshot();
+    const PassResult removal = ScanAndRemove();
+    ASSERT_FALSE(removal.hadErrors);
+    ASSERT_EQ(removal.backupChanges, 450);
+
+    // Each folder of copies holds at most 200; the backup's own folder none.
+    int copies = 0, folders = 0;
+    WIN32_FIND_DATAA found;
+    for (FindHandle top(P(), P().FindFirstFileA((removal.backupFolder + "\\*").c_str(), &found));
+         top && found.cFileName[0] != '\0';) {
+        const std::string name = found.cFileName;
+        if (name != "." && name != ".." && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            ++folders;
+            int inFolder = 0;
+            WIN32_FIND_DATAA inner;
+            FindHandle sub(P(), P().FindFirstFileA((removal.backupFolder + "\\" + name + "\\*.reg").c_str(), &inner));
+            if (sub)
+                do ++inFolder;
+                while (P().FindNextFileA(sub.get(), &inner));
+            EXPECT_LE(inFolder, 200) << name;
+            copies += inFolder;
+        } else if (name.size() > 4 && name.substr(name.size() - 4) == ".reg") {
+            ADD_FAILURE() << "a copy outside the folders of copies: " << name;
+        }
+        if (!P().FindNextFileA(top.get(), &found)) break;
+    }
+    EXPECT_EQ(copies, 450);
+    EXPECT_EQ(folders, 3);
+
+    const BackupInfo cleanup = Latest();
+    const RestoreOutcome outcome = Restore(cleanup);
+    EXPECT_EQ(outcome.restored, 450);
+    EXPECT_EQ(outcome.failed, 0);
+    const AreaSnapshot restored = Snapshot();
+    EXPECT_EQ(restored, before) << Differences(before, restored);
+    // Deleting the backup takes its folders of copies too.
+    std::string error;
+    ASSERT_TRUE(DeleteBackup(cleanup, error)) << error;
+    EXPECT_EQ(P().GetFileAttributesA(removal.backupFolder.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 }  // namespace qm::test
