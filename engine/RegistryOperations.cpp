@@ -126,8 +126,7 @@ std::optional<std::string> BackupValue(TBackup* backup, const RegistryPathParts&
 // it is longer); false when the key has no such value.
 bool ReadValueOf(const RegKey& key, const std::string& ValueName, bool WideName, std::uint8_t* Buffer,
                  std::uint16_t& DataType, std::uint32_t& DataSize) {
-    constexpr DWORD kBufferSize = kValueBufferSize;
-    std::memset(Buffer, 0, kBufferSize);
+    std::memset(Buffer, 0, kValueBufferSize);
     DataSize = 0;
     if (!ValueExists(key, ValueName)) return false;
     try {
@@ -141,7 +140,7 @@ bool ReadValueOf(const RegKey& key, const std::string& ValueName, bool WideName,
         DWORD size = 0;
         if (query(&type, nullptr, &size) != ERROR_SUCCESS) return true;
         DataType = static_cast<std::uint16_t>(type);
-        if (size > kBufferSize) {
+        if (size > kValueBufferSize) {
             // Longer than any script data can be: keep the count, not the data.
             DataSize = size;
             return true;
