@@ -3,8 +3,11 @@
 
 #include <windows.h>
 
+#include <commdlg.h>
+
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace qmui {
 
@@ -17,5 +20,11 @@ std::optional<std::string> ChooseScriptFile(HWND owner, const std::string& initi
 // The filter as the dialog takes it: each '|' becomes a zero, and the whole
 // ends with two zeros.
 std::wstring DialogFilter(const std::wstring& filter);
+
+// The fields that the open and the save dialog share. The strings and the
+// file buffer must outlive the dialog; an empty folder leaves the choice to
+// the dialog.
+OPENFILENAMEW DialogFields(HWND owner, const std::wstring& filter, std::vector<wchar_t>& file,
+                           const std::wstring& folder, const std::wstring& title);
 
 }  // namespace qmui

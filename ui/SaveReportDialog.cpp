@@ -3,6 +3,7 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "ui/OpenScriptDialog.h"
@@ -20,15 +21,7 @@ std::optional<qm::ReportFileChoice> ChooseReportFileName(HWND owner, const std::
     const std::wstring suggested = Widen(suggestedName);
     if (suggested.size() < file.size()) std::copy(suggested.begin(), suggested.end(), file.begin());
 
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = owner;
-    dialog.lpstrFilter = wideFilter.c_str();
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = file.data();
-    dialog.nMaxFile = static_cast<DWORD>(file.size());
-    dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
-    dialog.lpstrTitle = wideTitle.c_str();
+    OPENFILENAMEW dialog = DialogFields(owner, wideFilter, file, folder, wideTitle);
     // Non-empty, so that the chosen file type's extension is appended to a
     // name typed without one.
     dialog.lpstrDefExt = L"txt";

@@ -9,12 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sim/SimPlatform.h"
-#include "platform/sim/StandardMachine.h"
-#include "shell/MemoryWizardView.h"
-#include "shell/Quarn_Main.h"
-#include "tests/support/UseMachine.h"
-#include "tools/script/ScriptCompiler.h"
+#include "tests/shell/WizardOnMachine.h"
 
 namespace qm {
 
@@ -22,24 +17,8 @@ namespace {
 
 constexpr int kItems = 12;
 
-class PassControlTest : public ::testing::Test {
+class PassControlTest : public SimulatedWindow {
 protected:
-    void SetUp() override { sim::InstallStandardMachine(machine); }
-
-    void WriteFile(const std::string& path, const std::string& bytes) {
-        HANDLE file = machine.CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, 0);
-        ASSERT_NE(file, kInvalidHandle) << path;
-        DWORD written = 0;
-        machine.WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        machine.CloseHandle(file);
-    }
-    bool Exists(const std::string& path) { return machine.GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-    bool KeyExists(const std::string& path) {
-        HKEY key = 0;
-        if (machine.RegOpenKeyExA(HKCU, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-        machine.RegCloseKey(key);
-        return true;
-    }
     static std::string KeyName(int i) { return "Software\\PassTest\\K" + std::to_string(i); }
     static std::string FileName(int i) { return "C:\\pest\\f" + std::to_string(i) + ".dat"; }
 
@@ -75,10 +54,6 @@ protected:
         return operations;
     }
 
-    sim::SimPlatform machine;
-    test::UseMachine use{machine};
-    MemoryWizardView view;
-    std::unique_ptr<TFQuarnUninstall> wizard;
     SteadyTime now{};
     std::chrono::milliseconds step{40};
 };

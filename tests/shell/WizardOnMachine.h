@@ -1,6 +1,6 @@
-// The wizard's tests on a simulated machine: a standard machine with two
-// small pests and their scripts, a window on it driven through the
-// in-memory view, and cleanups at chosen times.
+// The wizard's tests on a simulated machine: a window on a standard machine
+// driven through the in-memory view; two small pests with their scripts,
+// and cleanups at chosen times.
 #pragma once
 
 #include <chrono>
@@ -27,9 +27,9 @@ constexpr SYSTEMTIME kMonday{2005, 3, 1, 7, 9, 5, 2, 0};
 constexpr SYSTEMTIME kTuesday{2005, 3, 2, 8, 10, 0, 0, 0};
 constexpr SYSTEMTIME kWednesday{2005, 3, 3, 9, 11, 30, 0, 0};
 
-// A simulated machine with the pests "a" and "b" and their scripts, and the
-// wizard on it, driven through the in-memory view.
-class WizardOnMachine : public ::testing::Test {
+// A window on a simulated standard machine, driven through the in-memory
+// view, with the folders C:\pest and C:\scripts and a few helpers.
+class SimulatedWindow : public ::testing::Test {
 protected:
     void SetUp() override {
         sim::InstallStandardMachine(machine);
@@ -45,17 +45,30 @@ protected:
         machine.CloseHandle(file);
     }
     bool Exists(const std::string& path) { return machine.GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-    bool KeyExists(const std::string& path) {
+    bool KeyExists(const std::string& path, HKEY root = HKCU) {
         HKEY key = 0;
-        if (machine.RegOpenKeyExA(HKCU, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+        if (machine.RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
         machine.RegCloseKey(key);
         return true;
     }
-    std::string Script(const std::string& name, const std::string& source) {
-        const std::string path = "C:\\scripts\\" + name;
+    // The script's source compiled into the file `path`; returns the path.
+    std::string CompiledScript(const std::string& path, const std::string& source) {
         const auto bytes = script::CompileScript(source, "test.qms", std::filesystem::path(TEST_FIXTURES_DIR));
         WriteFile(path, std::string(bytes.begin(), bytes.end()));
         return path;
+    }
+
+    sim::SimPlatform machine;
+    test::UseMachine use{machine};
+    MemoryWizardView view;
+    std::unique_ptr<TFQuarnUninstall> wizard;
+};
+
+// The pests "a" and "b" with their scripts, and cleanups at chosen times.
+class WizardOnMachine : public SimulatedWindow {
+protected:
+    std::string Script(const std::string& name, const std::string& source) {
+        return CompiledScript("C:\\scripts\\" + name, source);
     }
     // The pest "a": a key the script adds and a file it deletes.
     std::string ScriptA() {
@@ -111,10 +124,6 @@ protected:
         return id;
     }
 
-    sim::SimPlatform machine;
-    test::UseMachine use{machine};
-    MemoryWizardView view;
-    std::unique_ptr<TFQuarnUninstall> wizard;
     SteadyTime now{};
 };
 

@@ -9,12 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/ProgramEnd.h"
-#include "platform/sim/SimPlatform.h"
-#include "platform/sim/StandardMachine.h"
-#include "shell/MemoryWizardView.h"
-#include "shell/Quarn_Main.h"
-#include "tests/support/UseMachine.h"
-#include "tools/script/ScriptCompiler.h"
+#include "tests/shell/WizardOnMachine.h"
 
 namespace qm {
 
@@ -22,31 +17,14 @@ namespace {
 
 HRESULT QM_STDCALL RegisterOk() { return 0; }
 
-class WizardTest : public ::testing::Test {
+class WizardTest : public SimulatedWindow {
 protected:
-    void SetUp() override {
-        sim::InstallStandardMachine(machine);
-    }
-
-    void WriteFile(const std::string& path, const std::string& bytes) {
-        HANDLE file = machine.CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, 0);
-        ASSERT_NE(file, kInvalidHandle) << path;
-        DWORD written = 0;
-        machine.WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        machine.CloseHandle(file);
-    }
-    bool Exists(const std::string& path) { return machine.GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-    void MakeFolder(const std::string& path) { machine.CreateDirectoryA(path.c_str(), nullptr); }
     std::string Script(const std::string& source, const std::string& path = "C:\\scripts\\test.malware") {
-        MakeFolder("C:\\scripts");
-        const auto bytes = script::CompileScript(source, "test.qms", std::filesystem::path(TEST_FIXTURES_DIR));
-        WriteFile(path, std::string(bytes.begin(), bytes.end()));
-        return path;
+        return CompiledScript(path, source);
     }
     // A machine with one item for every list: a registry key to add, a
     // running program with its file, an INI value, a COM server.
     std::string InfectedScript() {
-        MakeFolder("C:\\pest");
         WriteFile("C:\\pest\\pest.exe", "MZ");
         WriteFile("C:\\pest\\pest.dll", "MZ");
         machine.modules().Define("pest").Export("DllRegisterServer", &RegisterOk);
@@ -66,17 +44,6 @@ protected:
         wizard->FormCreate(arguments);
     }
     void StartOn(const std::string& script) { Start({script}); }
-    bool KeyExists(HKEY root, const char* path) {
-        HKEY key = 0;
-        if (machine.RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-        machine.RegCloseKey(key);
-        return true;
-    }
-
-    sim::SimPlatform machine;
-    test::UseMachine use{machine};
-    MemoryWizardView view;
-    std::unique_ptr<TFQuarnUninstall> wizard;
 };
 
 }  // namespace
@@ -105,7 +72,7 @@ TEST_F(WizardTest, AutomaticRemovalGoesFromDetectionStraightToTheReport) {
                           Widget::advLStatusUninstal})
         EXPECT_FALSE(view.Visible(hidden));
 
-    EXPECT_TRUE(KeyExists(HKCU, "Software\\WizardTest"));
+    EXPECT_TRUE(KeyExists("Software\\WizardTest"));
     EXPECT_FALSE(Exists("C:\\pest\\pest.exe")) << "the program was stopped and its file deleted after the pass";
     EXPECT_TRUE(machine.processes().running().empty());
     ItemList& report = view.List(Widget::AdvRaport);
@@ -133,12 +100,11 @@ TEST_F(WizardTest, CustomRemovalShowsTheTabsOfListsWithItems) {
     view.List(Widget::AdvListREG).SetChecked(0, false);
     wizard->bNextClick();
     EXPECT_EQ(view.PageIndex(), kPagePRaport);
-    EXPECT_FALSE(KeyExists(HKCU, "Software\\WizardTest"));
+    EXPECT_FALSE(KeyExists("Software\\WizardTest"));
     EXPECT_EQ(view.List(Widget::AdvRaport).RowCount(), 4);
 }
 
 TEST_F(WizardTest, TabsOfEmptyListsAreHiddenAndShownAgainLater) {
-    MakeFolder("C:\\pest");
     WriteFile("C:\\pest\\readme.txt", "x");
     StartOn(Script(R"(
         description "disk only"
@@ -215,7 +181,6 @@ TEST_F(WizardTest, NothingFoundShowsTheNoInfectionPage) {
 }
 
 TEST_F(WizardTest, OnlyARunningProgramFoundCountsAsNothingFound) {
-    MakeFolder("C:\\pest");
     WriteFile("C:\\pest\\pest.exe", "MZ");
     machine.StartProcess("C:\\pest\\pest.exe");
     // The file is missed when it is listed for erasing, then found for the process.
@@ -251,7 +216,6 @@ TEST_F(WizardTest, RetryAppearsAfterAFailedRemovalAndScansAgain) {
 }
 
 TEST_F(WizardTest, AnUncheckedReportSaysNothingToDo) {
-    MakeFolder("C:\\pest");
     WriteFile("C:\\pest\\readme.txt", "x");
     StartOn(Script(R"(
         description "keep"
@@ -273,7 +237,7 @@ TEST_F(WizardTest, TheStartPageIsResetBeforeEveryScanWhenAsked) {
     StartOn(Script(R"(description "x")"));
     wizard->bNextClick();
     wizard->bNextClick();
-    EXPECT_FALSE(KeyExists(HKCU, "Software\\Microsoft\\Internet Explorer\\Main"));
+    EXPECT_FALSE(KeyExists("Software\\Microsoft\\Internet Explorer\\Main"));
 
     wizard->bBackClick();
     view.SetChecked(Widget::CBaboutblank, true);
