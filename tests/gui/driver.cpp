@@ -1,12 +1,12 @@
 // The GUI test's driver, a Windows program run under Wine beside
 // Quellmar.exe. It plants a test pest (a registry key, a Run value of the
 // user and one of the machine in each registry view, two files in the
-// Windows folder, one of them a running program, an INI value),
-// starts Quellmar on the test script and clicks through an automatic
-// removal, saving its report, then a custom removal, a scan that finds nothing, undoing the latest
-// cleanup and the About box,
-// checking pages, lists, the report and the machine, and asking the runner
-// (run-gui-test.sh) for a screenshot of every page.
+// Windows folder, one of them a running program, an INI value), starts
+// Quellmar on the test script and clicks through an automatic removal,
+// saving its report, then a custom removal, a scan that finds nothing,
+// undoing the latest cleanup and the About box, checking pages, lists, the
+// report and the machine, and asking the runner (run-gui-test.sh) for a
+// screenshot of every page.
 //
 // Usage: driver.exe QUELLMAR.EXE SCRIPT.malware SHOT_FOLDER
 //        driver.exe --idle   (the planted pest program: waits to be stopped)
