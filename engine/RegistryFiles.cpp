@@ -41,8 +41,6 @@ bool IsAscii(std::u16string_view text) {
     return true;
 }
 
-bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
-
 struct RootName {
     HKEY key;
     const char16_t* name;
@@ -125,7 +123,7 @@ std::string Write(const std::vector<KeyContents>& keys) {
         ascii = ascii && IsAscii(key.path);
         for (const RegFileValue& value : key.values)
             ascii = ascii && IsAscii(value.name) &&
-                    (!IsStringType(value.type) || IsAscii(regfile::Utf16Text(value.data)));
+                    (!regfile::IsStringType(value.type) || IsAscii(regfile::Utf16Text(value.data)));
     }
     regfile::RegFileWriter writer(ascii ? regfile::RegFileFormat::Regedit4 : regfile::RegFileFormat::Version5,
                                   kCodePage);

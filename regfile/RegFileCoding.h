@@ -12,6 +12,13 @@
 
 namespace qm::regfile {
 
+// The first line of each format, and the comments that carry a key's or a
+// value's exact form where the plain line cannot (written and read back).
+inline constexpr std::u16string_view kHeader4 = u"REGEDIT4";
+inline constexpr std::u16string_view kHeader5 = u"Windows Registry Editor Version 5.00";
+inline constexpr std::u16string_view kExactKey = u";Quellmar-exact key: ";
+inline constexpr std::u16string_view kExactValue = u";Quellmar-exact value: ";
+
 enum class TextEncoding { Utf16, Utf8, CodePage };
 
 struct DecodedText {
@@ -22,8 +29,6 @@ struct DecodedText {
 DecodedText DecodeText(std::string_view bytes, const CodePage& codePage);
 // The bytes of text in that encoding, without a byte-order mark.
 std::string EncodeText(std::u16string_view text, TextEncoding encoding, const CodePage& codePage);
-
-std::optional<std::u16string> FromUtf8(std::string_view bytes);
 
 // Bytes as regedit lists them: "01,ab,ff".
 std::u16string HexList(std::string_view bytes);

@@ -27,6 +27,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -96,11 +97,17 @@ private:
 // Whether a path starts with a root key's name (HKEY_LOCAL_MACHINE, HKLM ...).
 bool IsRegistryRootPath(std::u16string_view path);
 
+// REG_SZ, REG_EXPAND_SZ and REG_MULTI_SZ: data that is UTF-16 text.
+inline bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+
 // String data as the registry stores it: UTF-16LE bytes, and back (an odd
 // last byte is dropped).
 std::vector<BYTE> Utf16Bytes(std::u16string_view text);
 std::u16string Utf16Text(const std::vector<BYTE>& bytes);
 // UTF-16 as UTF-8 (a lone half of a pair is kept as it is encoded).
 std::string ToUtf8(std::u16string_view text);
+// UTF-8 as UTF-16, or nothing when the bytes are not well-formed UTF-8
+// (overlong forms, surrogates and code points past U+10FFFF included).
+std::optional<std::u16string> FromUtf8(std::string_view text);
 
 }  // namespace qm::regfile

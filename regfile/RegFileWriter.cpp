@@ -8,13 +8,6 @@ namespace qm::regfile {
 
 namespace {
 
-constexpr std::u16string_view kHeader4 = u"REGEDIT4";
-constexpr std::u16string_view kHeader5 = u"Windows Registry Editor Version 5.00";
-constexpr std::u16string_view kExactKey = u";Quellmar-exact key: ";
-constexpr std::u16string_view kExactValue = u";Quellmar-exact value: ";
-
-bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
-
 std::u16string Widen(const char* ascii) { return std::u16string(ascii, ascii + std::char_traits<char>::length(ascii)); }
 
 bool HasControl(std::u16string_view text) {
