@@ -295,13 +295,7 @@ UndoResult Undoer::KeyCreated(const BackupChange& change) {
         if (!KeyIsEmpty(key))
             return Result(UndoResult::kKept, kRegistry, "Remove added key", path, "", "the key holds keys or values now");
     }
-    if (auto failure = record_.KeyTree(parts.RootKey, parts.SubKey, view, path))
-        return Result(UndoResult::kFailed, kRegistry, "Remove added key", path, "", *failure);
-    if (!DeleteKeyTree(parts.RootKey, parts.SubKey, view)) {
-        record_.NotMade();
-        return Result(UndoResult::kFailed, kRegistry, "Remove added key", path, "", "the key cannot be deleted");
-    }
-    return Result(UndoResult::kRestored, kRegistry, "Remove added key", path);
+    return TakeKeyAway(view, path, "Remove added key");
 }
 
 UndoResult Undoer::ValueSet(const BackupChange& change) {
@@ -319,15 +313,7 @@ UndoResult Undoer::ValueSet(const BackupChange& change) {
     }
     if (!HoldsWhatWasWritten(parts, view, name, *now, change.Field(4), change.Field(5)))
         return Result(UndoResult::kKept, kRegistry, words, path, name, "the value was changed since the cleanup");
-    if (stored == "-") {
-        if (auto failure = record_.Value(parts.RootKey, parts.SubKey, view, path, name, true))
-            return Result(UndoResult::kFailed, kRegistry, words, path, name, *failure);
-        if (!DeleteValue(parts, view, name)) {
-            record_.NotMade();
-            return Result(UndoResult::kFailed, kRegistry, words, path, name, "the value cannot be deleted");
-        }
-        return Result(UndoResult::kRestored, kRegistry, words, path, name);
-    }
+    if (stored == "-") return TakeValueAway(view, path, name, words);
     const auto old = ReadFileBytes(Stored(stored));
     const auto saved = old ? ValueOfRegFile(*old) : std::nullopt;
     if (!saved) return Result(UndoResult::kFailed, kRegistry, words, path, name, "the saved copy is missing from the backup");
@@ -554,23 +540,34 @@ UndoResult Undoer::Added(const BackupChange& change) {
         RegKey key;
         if (!KeyOpens(parts, view, key)) return Result(UndoResult::kRestored, kRegistry, "Remove restored key", path);
         key.reset();
-        if (auto failure = record_.KeyTree(parts.RootKey, parts.SubKey, view, path))
-            return Result(UndoResult::kFailed, kRegistry, "Remove restored key", path, "", *failure);
-        if (!DeleteKeyTree(parts.RootKey, parts.SubKey, view)) {
-            record_.NotMade();
-            return Result(UndoResult::kFailed, kRegistry, "Remove restored key", path, "", "the key cannot be deleted");
-        }
-        return Result(UndoResult::kRestored, kRegistry, "Remove restored key", path);
+        return TakeKeyAway(view, path, "Remove restored key");
     }
     const std::string name = change.Field(2);
     if (!ReadValue(parts, view, name)) return Result(UndoResult::kRestored, kRegistry, "Remove restored value", path, name);
+    return TakeValueAway(view, path, name, "Remove restored value");
+}
+
+UndoResult Undoer::TakeKeyAway(REGSAM view, const std::string& path, const char* words) {
+    const RegistryPathParts parts = SplitRegistryPath(path);
+    if (auto failure = record_.KeyTree(parts.RootKey, parts.SubKey, view, path))
+        return Result(UndoResult::kFailed, kRegistry, words, path, "", *failure);
+    if (!DeleteKeyTree(parts.RootKey, parts.SubKey, view)) {
+        record_.NotMade();
+        return Result(UndoResult::kFailed, kRegistry, words, path, "", "the key cannot be deleted");
+    }
+    return Result(UndoResult::kRestored, kRegistry, words, path);
+}
+
+UndoResult Undoer::TakeValueAway(REGSAM view, const std::string& path, const std::string& name,
+                                 const char* words) {
+    const RegistryPathParts parts = SplitRegistryPath(path);
     if (auto failure = record_.Value(parts.RootKey, parts.SubKey, view, path, name, true))
-        return Result(UndoResult::kFailed, kRegistry, "Remove restored value", path, name, *failure);
+        return Result(UndoResult::kFailed, kRegistry, words, path, name, *failure);
     if (!DeleteValue(parts, view, name)) {
         record_.NotMade();
-        return Result(UndoResult::kFailed, kRegistry, "Remove restored value", path, name, "the value cannot be deleted");
+        return Result(UndoResult::kFailed, kRegistry, words, path, name, "the value cannot be deleted");
     }
-    return Result(UndoResult::kRestored, kRegistry, "Remove restored value", path, name);
+    return Result(UndoResult::kRestored, kRegistry, words, path, name);
 }
 
 }  // namespace qm

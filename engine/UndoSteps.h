@@ -46,6 +46,10 @@ private:
     // A restore's own changes: what it put back is taken away again.
     UndoResult Added(const BackupChange& change);
 
+    // Keeps the key tree (or the value) in the restore's own backup, then
+    // deletes it; `words` name the step in the report.
+    UndoResult TakeKeyAway(REGSAM view, const std::string& path, const char* words);
+    UndoResult TakeValueAway(REGSAM view, const std::string& path, const std::string& name, const char* words);
     // Puts a stored file back at `path` with its attributes and times.
     bool PutFileBack(const std::string& stored, const std::string& path, const std::string& attributes,
                      const std::string& times);
