@@ -12,6 +12,7 @@
 #include "platform/Handles.h"
 #include "platform/Platform.h"
 #include "shell/HandOver64.h"
+#include "shell/HeldButtons.h"
 #include "shell/ReportSummary.h"
 
 namespace qm {
@@ -300,44 +301,6 @@ void TFQuarnUninstall::Refresh(bool pump) {
     if (pump) view_.ProcessMessages();
 }
 
-namespace {
-
-// While a pass runs nothing may start another one or leave the page: Back,
-// Next and About are disabled, and enabled again as they were.
-class PassButtons {
-public:
-    explicit PassButtons(WizardView& view) : view_(view) {
-        for (size_t i = 0; i < std::size(kButtons); ++i) {
-            enabled_[i] = view.Enabled(kButtons[i]);
-            view.SetEnabled(kButtons[i], false);
-        }
-    }
-    ~PassButtons() {
-        for (size_t i = 0; i < std::size(kButtons); ++i) view_.SetEnabled(kButtons[i], enabled_[i]);
-    }
-    PassButtons(const PassButtons&) = delete;
-    PassButtons& operator=(const PassButtons&) = delete;
-
-private:
-    static constexpr Widget kButtons[] = {Widget::bBack, Widget::bNext, Widget::TeButton2};
-    WizardView& view_;
-    bool enabled_[std::size(kButtons)] = {};
-};
-
-// Marks the pass running for its length, whatever ends it.
-class RunningFlag {
-public:
-    explicit RunningFlag(bool& flag) : flag_(flag) { flag_ = true; }
-    ~RunningFlag() { flag_ = false; }
-    RunningFlag(const RunningFlag&) = delete;
-    RunningFlag& operator=(const RunningFlag&) = delete;
-
-private:
-    bool& flag_;
-};
-
-}  // namespace
-
 void TFQuarnUninstall::Scan(bool scanMode) {
     // A second pass must not start while one runs (only one reader at a time).
     if (Busy()) return;
@@ -385,7 +348,8 @@ void TFQuarnUninstall::Scan(bool scanMode) {
     PassResult result;
     const SteadyTime started = clock_();
     {
-        const PassButtons buttons(view_);
+        // Back, Next and About; enabled again as they were.
+        const HeldButtons buttons(view_, {Widget::bBack, Widget::bNext, Widget::TeButton2});
         const RunningFlag running(passRunning_);
         statusChanged_ = progressChanged_ = false;
         pacer_.Start(started);

@@ -1,48 +1,14 @@
 // The undo page of the wizard.
 #include "shell/UndoPage.h"
 
-#include "shell/SavedReport.h"
-
 #include <algorithm>
-#include <iterator>
+
+#include "shell/HeldButtons.h"
+#include "shell/SavedReport.h"
 
 namespace qm {
 
 namespace {
-
-// While a restore runs nothing may start another operation or leave the
-// page; the buttons get their states back afterwards.
-class HeldButtons {
-public:
-    explicit HeldButtons(WizardView& view) : view_(view) {
-        for (size_t i = 0; i < std::size(kButtons); ++i) {
-            enabled_[i] = view.Enabled(kButtons[i]);
-            view.SetEnabled(kButtons[i], false);
-        }
-    }
-    ~HeldButtons() {
-        for (size_t i = 0; i < std::size(kButtons); ++i) view_.SetEnabled(kButtons[i], enabled_[i]);
-    }
-    HeldButtons(const HeldButtons&) = delete;
-    HeldButtons& operator=(const HeldButtons&) = delete;
-
-private:
-    static constexpr Widget kButtons[] = {Widget::bBack, Widget::bNext, Widget::TeButton2, Widget::bRestoreBackup,
-                                          Widget::bDeleteBackup};
-    WizardView& view_;
-    bool enabled_[std::size(kButtons)] = {};
-};
-
-class RestoreRunning {
-public:
-    explicit RestoreRunning(bool& flag) : flag_(flag) { flag_ = true; }
-    ~RestoreRunning() { flag_ = false; }
-    RestoreRunning(const RestoreRunning&) = delete;
-    RestoreRunning& operator=(const RestoreRunning&) = delete;
-
-private:
-    bool& flag_;
-};
 
 const char kChooseText[] = "Choose a backup: Restore undoes its changes, Delete removes it for good.";
 
@@ -155,8 +121,9 @@ void UndoPage::RestoreClick() {
     view_.SetVisible(Widget::TeProgressBarRestore, true);
     RestoreOutcome outcome;
     {
-        const HeldButtons held(view_);
-        const RestoreRunning running(running_);
+        const HeldButtons held(view_, {Widget::bBack, Widget::bNext, Widget::TeButton2, Widget::bRestoreBackup,
+                                       Widget::bDeleteBackup});
+        const RunningFlag running(running_);
         pacer_.Start(clock_());
         // Its report is kept beside the restore's own backup, as a removal's is.
         outcome = RestoreWithReport(backup, report, reportFacts_, [this](int done, int total) {
