@@ -62,23 +62,21 @@ bool ListTree(const std::string& root, std::vector<FolderEntry>& entries) {
         const std::string relative = std::move(pending.back());
         pending.pop_back();
         const std::string folder = relative.empty() ? root : root + "\\" + relative;
-        WIN32_FIND_DATAA found;
-        FindHandle find(p, p.FindFirstFileA((folder + "\\*").c_str(), &found));
-        if (!find) {
+        const auto found = FolderEntries(folder);
+        if (!found) {
             if (p.GetLastError() == ERROR_FILE_NOT_FOUND) continue;
             return false;
         }
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
+        for (const WIN32_FIND_DATAA& item : *found) {
+            const std::string name = item.cFileName;
             FolderEntry entry;
             entry.relative = relative.empty() ? name : relative + "\\" + name;
-            entry.folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-            entry.attributes = found.dwFileAttributes;
+            entry.folder = (item.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            entry.attributes = item.dwFileAttributes;
             entry.times = TimesOrDash(root + "\\" + entry.relative);
             if (entry.folder) pending.push_back(entry.relative);
             entries.push_back(std::move(entry));
-        } while (p.FindNextFileA(find.get(), &found));
+        }
     }
     return true;
 }

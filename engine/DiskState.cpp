@@ -73,6 +73,19 @@ std::optional<FileTimes> ParseTimes(std::string_view text) {
     return times;
 }
 
+std::optional<std::vector<WIN32_FIND_DATAA>> FolderEntries(const std::string& folder) {
+    Platform& p = CurrentPlatform();
+    WIN32_FIND_DATAA found;
+    FindHandle find(p, p.FindFirstFileA((folder + "\\*").c_str(), &found));
+    if (!find) return std::nullopt;
+    std::vector<WIN32_FIND_DATAA> entries;
+    do {
+        const std::string_view name = found.cFileName;
+        if (name != "." && name != "..") entries.push_back(found);
+    } while (p.FindNextFileA(find.get(), &found));
+    return entries;
+}
+
 std::optional<std::string> ReadFileBytes(const std::string& path) {
     Platform& p = CurrentPlatform();
     const FileHandle file(p, p.CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

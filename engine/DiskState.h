@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/WinTypes.h"
 
@@ -24,6 +25,10 @@ bool WriteTimes(const std::string& path, const FileTimes& times);
 // 48 hex digits (creation, last access, last write), and back.
 std::string TimesText(const FileTimes& times);
 std::optional<FileTimes> ParseTimes(std::string_view text);
+
+// The entries of a folder without "." and ".."; nothing when it cannot be
+// listed (GetLastError says why).
+std::optional<std::vector<WIN32_FIND_DATAA>> FolderEntries(const std::string& folder);
 
 // A whole file; nothing when it cannot be read.
 std::optional<std::string> ReadFileBytes(const std::string& path);

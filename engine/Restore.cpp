@@ -87,15 +87,10 @@ std::vector<BackupInfo> ListBackups() {
     std::vector<BackupInfo> backups;
     const std::string root = BackupsFolder();
     if (root.empty()) return backups;
-    Platform& p = CurrentPlatform();
-    WIN32_FIND_DATAA found;
-    FindHandle find(p, p.FindFirstFileA((root + "\\*").c_str(), &found));
-    if (!find) return backups;
-    do {
-        const std::string name = found.cFileName;
-        if (name == "." || name == ".." || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) continue;
-        if (auto info = ReadInfo(root + "\\" + name, name)) backups.push_back(std::move(*info));
-    } while (p.FindNextFileA(find.get(), &found));
+    for (const WIN32_FIND_DATAA& found : FolderEntries(root).value_or(std::vector<WIN32_FIND_DATAA>{})) {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) continue;
+        if (auto info = ReadInfo(root + "\\" + found.cFileName, found.cFileName)) backups.push_back(std::move(*info));
+    }
     // Their names are their date and time: the newest sorts last.
     std::sort(backups.begin(), backups.end(), [](const BackupInfo& a, const BackupInfo& b) { return a.id > b.id; });
     return backups;
@@ -167,20 +162,14 @@ bool DeleteFolderTree(const std::string& folder, std::string& error) {
         std::string name;
         bool folder;
     };
-    std::vector<Entry> entries;
-    {
-        WIN32_FIND_DATAA found;
-        FindHandle find(p, p.FindFirstFileA((folder + "\\*").c_str(), &found));
-        if (!find) {
-            error = "the backup cannot be read";
-            return false;
-        }
-        do {
-            const std::string name = found.cFileName;
-            if (name != "." && name != "..")
-                entries.push_back({name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-        } while (p.FindNextFileA(find.get(), &found));
+    const auto found = FolderEntries(folder);
+    if (!found) {
+        error = "the backup cannot be read";
+        return false;
     }
+    std::vector<Entry> entries;
+    for (const WIN32_FIND_DATAA& item : *found)
+        entries.push_back({item.cFileName, (item.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
     std::stable_partition(entries.begin(), entries.end(), [](const Entry& e) { return e.name != kManifestFile; });
     for (const Entry& entry : entries) {
         const std::string path = folder + "\\" + entry.name;

@@ -60,15 +60,8 @@ bool Exists(const std::string& path) {
 }
 
 bool FolderIsEmpty(const std::string& path) {
-    Platform& p = CurrentPlatform();
-    WIN32_FIND_DATAA found;
-    FindHandle find(p, p.FindFirstFileA((path + "\\*").c_str(), &found));
-    if (!find) return true;
-    do {
-        const std::string name = found.cFileName;
-        if (name != "." && name != "..") return false;
-    } while (p.FindNextFileA(find.get(), &found));
-    return true;
+    const auto entries = FolderEntries(path);
+    return !entries || entries->empty();
 }
 
 bool SameContents(const std::string& first, const std::string& second) {
