@@ -94,6 +94,20 @@ std::u16string StoredPath(HKEY root, const std::string& subKey, HKEY opened, Reg
     return logical;
 }
 
+// Opens a key of a known root for reading; false with why.
+bool OpenToSave(HKEY root, const std::string& subKey, REGSAM view, RegKey& key, std::string& error) {
+    Platform& p = CurrentPlatform();
+    if (NameOfRoot(root) == nullptr) {
+        error = "an unknown root key";
+        return false;
+    }
+    if (p.RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ | view, key.receive(p)) != ERROR_SUCCESS) {
+        error = "the key cannot be read";
+        return false;
+    }
+    return true;
+}
+
 struct KeyContents {
     std::u16string path;
     std::vector<RegFileValue> values;
@@ -147,15 +161,8 @@ const std::optional<std::u16string>& RegistryRoots::Identity(HKEY root) {
 std::optional<std::string> KeyTreeAsRegFile(HKEY root, const std::string& subKey, REGSAM view, RegistryRoots& roots,
                                             std::string& error) {
     Platform& p = CurrentPlatform();
-    if (NameOfRoot(root) == nullptr) {
-        error = "an unknown root key";
-        return std::nullopt;
-    }
     RegKey top;
-    if (p.RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ | view, top.receive(p)) != ERROR_SUCCESS) {
-        error = "the key cannot be read";
-        return std::nullopt;
-    }
+    if (!OpenToSave(root, subKey, view, top, error)) return std::nullopt;
     // Depth first, sub-keys in their order, without recursion.
     std::vector<KeyContents> keys;
     struct Pending {
@@ -200,15 +207,8 @@ std::optional<std::string> KeyTreeAsRegFile(HKEY root, const std::string& subKey
 std::optional<std::string> ValueAsRegFile(HKEY root, const std::string& subKey, REGSAM view,
                                           const std::u16string& valueName, RegistryRoots& roots, std::string& error) {
     Platform& p = CurrentPlatform();
-    if (NameOfRoot(root) == nullptr) {
-        error = "an unknown root key";
-        return std::nullopt;
-    }
     RegKey key;
-    if (p.RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ | view, key.receive(p)) != ERROR_SUCCESS) {
-        error = "the key cannot be read";
-        return std::nullopt;
-    }
+    if (!OpenToSave(root, subKey, view, key, error)) return std::nullopt;
     DWORD type = 0, size = 0;
     if (p.RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
         error = "the value cannot be read";
