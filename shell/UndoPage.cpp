@@ -104,10 +104,15 @@ bool UndoPage::Back() {
     return false;
 }
 
-void UndoPage::RestoreClick() {
-    if (running_ || view_.PageIndex() != kPageUndo) return;
+int UndoPage::ChosenRow() const {
+    if (running_ || view_.PageIndex() != kPageUndo) return -1;
     const int row = view_.SelectedRow(Widget::AdvBackups);
-    if (row < 0 || row >= static_cast<int>(backups_.size())) return;
+    return row >= 0 && row < static_cast<int>(backups_.size()) ? row : -1;
+}
+
+void UndoPage::RestoreClick() {
+    const int row = ChosenRow();
+    if (row < 0) return;
     const BackupInfo backup = backups_[static_cast<size_t>(row)];
     if (!view_.Confirm(RestoreQuestion(backup))) return;
 
@@ -153,9 +158,8 @@ void UndoPage::ShowRestoreReport(const RestoreOutcome& outcome) {
 }
 
 void UndoPage::DeleteClick() {
-    if (running_ || view_.PageIndex() != kPageUndo) return;
-    const int row = view_.SelectedRow(Widget::AdvBackups);
-    if (row < 0 || row >= static_cast<int>(backups_.size())) return;
+    const int row = ChosenRow();
+    if (row < 0) return;
     const BackupInfo backup = backups_[static_cast<size_t>(row)];
     if (!view_.Confirm(DeleteQuestion(backup))) return;
     std::string error;

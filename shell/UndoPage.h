@@ -66,6 +66,9 @@ private:
     // one when fewer are left).
     void Fill(int select);
     void ShowRestoreReport(const RestoreOutcome& outcome);
+    // The row of the backup chosen on the undo page, -1 when none can be
+    // acted on (none chosen, another page, a restore running).
+    int ChosenRow() const;
 
     WizardView& view_;
     const PassClock& clock_;
