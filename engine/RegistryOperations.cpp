@@ -12,6 +12,7 @@
 #include "engine/MachineHalves.h"
 #include "platform/Handles.h"
 #include "platform/Platform.h"
+#include "regfile/RegFileText.h"
 
 namespace qm {
 
@@ -44,9 +45,8 @@ struct WriteData {
 };
 WriteData MakeWriteData(std::uint16_t dataType, const std::uint8_t* data, std::uint16_t dataSize) {
     WriteData result;
-    const bool isString = dataType == REG_SZ || dataType == REG_EXPAND_SZ || dataType == REG_MULTI_SZ;
     result.bytes.assign(data, data + dataSize);
-    if (isString) result.bytes.push_back(0);
+    if (regfile::IsStringType(dataType)) result.bytes.push_back(0);
     result.count = static_cast<std::uint32_t>(result.bytes.size());
     // Windows counts in a string's terminator that the size left out when a
     // zero follows the data in memory; non-zero bytes behind the data make it

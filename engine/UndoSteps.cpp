@@ -13,6 +13,7 @@
 #include "locations/Paths.h"
 #include "platform/Handles.h"
 #include "platform/Platform.h"
+#include "regfile/RegFileText.h"
 
 namespace qm {
 
@@ -110,7 +111,7 @@ bool HoldsWhatWasWritten(const RegistryPathParts& parts, REGSAM view, const std:
                          const std::string& type, const std::string& data) {
     if (std::to_string(now.type) != type) return false;
     if (HexBytes(now.data) == data) return true;
-    if (now.type != REG_SZ && now.type != REG_EXPAND_SZ && now.type != REG_MULTI_SZ) return false;
+    if (!regfile::IsStringType(now.type)) return false;
     Platform& p = CurrentPlatform();
     RegKey key;
     if (!KeyOpens(parts, view, key)) return false;
